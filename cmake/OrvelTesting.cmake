@@ -1,0 +1,19 @@
+# orvel_add_test(NAME <name> SOURCES <files...> LIBRARIES <libs...> [QT] [OWN_MAIN])
+# One GoogleTest executable per tested folder, registered with ctest as one test.
+# QT runs it on Qt's offscreen platform so no display is needed; a QT test, or one
+# marked OWN_MAIN, brings its own main (a Qt test must create the application object).
+function(orvel_add_test)
+  cmake_parse_arguments(T "QT;OWN_MAIN" "NAME" "SOURCES;LIBRARIES" ${ARGN})
+  add_executable(${T_NAME} ${T_SOURCES})
+  target_link_libraries(${T_NAME} PRIVATE ${T_LIBRARIES} GTest::gtest GTest::gmock Threads::Threads)
+  if(T_QT)
+    target_link_libraries(${T_NAME} PRIVATE Qt6::Test)
+  endif()
+  if(NOT T_QT AND NOT T_OWN_MAIN)
+    target_link_libraries(${T_NAME} PRIVATE GTest::gtest_main)
+  endif()
+  add_test(NAME ${T_NAME} COMMAND ${T_NAME})
+  set_tests_properties(${T_NAME} PROPERTIES
+    TIMEOUT 600
+    ENVIRONMENT "QT_QPA_PLATFORM=offscreen;ASAN_OPTIONS=detect_leaks=1;UBSAN_OPTIONS=print_stacktrace=1")
+endfunction()

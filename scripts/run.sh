@@ -1,0 +1,8 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds Orvel IDs and starts it.
+set -euo pipefail
+root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+"$root/scripts/install-deps.sh"
+cmake -S "$root" -B "$root/build/release" -G Ninja -DCMAKE_BUILD_TYPE=Release -DORVEL_WERROR=OFF
+cmake --build "$root/build/release" --target OrvelIDs
+exec "$root/build/release/src/app/OrvelIDs"

@@ -1,0 +1,21 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds with warnings as errors and runs every test;
+# then runs them again under AddressSanitizer with UndefinedBehaviorSanitizer, and
+# the Qt-free tests (serial port, link, tables, store) under ThreadSanitizer.
+set -euo pipefail
+root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+"$root/scripts/install-deps.sh"
+jobs="$(nproc)"
+
+build_and_test() {
+  local dir="$1"; shift
+  local configure=("$@")
+  echo "==== $(basename "$dir") ===="
+  cmake -S "$root" -B "$dir" -G Ninja "${configure[@]}"
+  cmake --build "$dir" -j "$jobs"
+  (cd "$dir" && ctest --output-on-failure -j "$jobs")
+}
+
+build_and_test "$root/build/test" -DCMAKE_BUILD_TYPE=Debug
+build_and_test "$root/build/asan" -DCMAKE_BUILD_TYPE=Debug -DORVEL_SANITIZE=address
+build_and_test "$root/build/tsan" -DCMAKE_BUILD_TYPE=Debug -DORVEL_SANITIZE=thread -DORVEL_BUILD_APP=OFF

@@ -1,0 +1,38 @@
+#pragma once
+
+#include <stdlib.h>
+
+#include <filesystem>
+#include <stdexcept>
+#include <string>
+
+namespace orvel::testing {
+
+// A fresh folder under the system's temporary directory, removed with everything in it
+// when the test ends. The process's current directory is restored too, since the store
+// check enters its folders.
+class TempFolder {
+ public:
+  TempFolder() : previousCurrent_(std::filesystem::current_path()) {
+    std::string pattern = (std::filesystem::temp_directory_path() / "orvel-test-XXXXXX").string();
+    if (mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("cannot create a temporary folder");
+    path_ = pattern;
+  }
+  ~TempFolder() {
+    std::error_code ignored;
+    std::filesystem::current_path(previousCurrent_, ignored);
+    std::filesystem::permissions(path_, std::filesystem::perms::owner_all, ignored);
+    std::filesystem::remove_all(path_, ignored);
+  }
+  TempFolder(const TempFolder&) = delete;
+  TempFolder& operator=(const TempFolder&) = delete;
+
+  const std::filesystem::path& Path() const { return path_; }
+  std::filesystem::path operator/(const std::string& name) const { return path_ / name; }
+
+ private:
+  std::filesystem::path previousCurrent_;
+  std::filesystem::path path_;
+};
+
+}  // namespace orvel::testing
