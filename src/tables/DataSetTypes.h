@@ -1,0 +1,21 @@
+#pragma once
+
+namespace orvel {
+
+enum class TDataSetState {
+  Inactive,  // closed
+  Browse,    // open, no pending change
+  Edit,      // the current row is being changed
+  Insert,    // a new row is being filled in at the cursor
+};
+
+// What bound views are told. Each names what a view must read again.
+enum class TDataEvent {
+  ActiveChanged,   // the table was opened or closed, or the data source switched: rebuild from scratch
+  DataSetChanged,  // rows were added, removed or reloaded: read every row, the cursor and the state
+  RecordChanged,   // the current row's values changed
+  CursorMoved,     // another row is current
+  StateChanged,    // Browse, Edit or Insert changed; the current row's values may have changed with it
+};
+
+}  // namespace orvel

@@ -1,0 +1,28 @@
+#pragma once
+
+#include <string>
+#include <system_error>
+
+// The few file operations the table files need. Errors come back as codes, taken where
+// the failing call returned, for the caller to word.
+
+namespace orvel {
+
+enum class EntryKind { Missing, RegularFile, Folder, Other };
+
+EntryKind KindOfEntry(const std::string& path);
+bool IsEmptyFile(const std::string& path);
+
+// The empty folder is the process's current directory.
+std::string JoinPath(const std::string& folder, const std::string& fileName);
+
+// A file that is not there counts as removed.
+std::error_code RemoveFile(const std::string& path);
+
+// Puts from in place of to in one step: a reader sees the old file or the new one.
+std::error_code ReplaceFile(const std::string& from, const std::string& to);
+
+// Makes the folder's entries (a rename, a removal) survive a power loss.
+std::error_code SyncFolder(const std::string& folder);
+
+}  // namespace orvel

@@ -1,0 +1,94 @@
+#include <utility>
+
+#include "tables/FieldText.h"
+#include "tables/storage/FileSystem.h"
+#include "tables/storage/TableFailures.h"
+#include "tables/storage/TableFile.h"
+#include "tables/storage/TableFormat.h"
+
+namespace orvel {
+namespace {
+
+constexpr const char* kCreate = "create";
+constexpr const char* kDelete = "delete";
+
+// Removes the file it names unless released, so a failed creation leaves nothing behind.
+class TemporaryFile {
+ public:
+  explicit TemporaryFile(std::string path) : path_(std::move(path)) {}
+  ~TemporaryFile() {
+    if (!released_) {
+      RemoveFile(path_);
+      RemoveFile(path_ + "-journal");
+    }
+  }
+  TemporaryFile(const TemporaryFile&) = delete;
+  TemporaryFile& operator=(const TemporaryFile&) = delete;
+  const std::string& Path() const { return path_; }
+  void Release() { released_ = true; }
+
+ private:
+  std::string path_;
+  bool released_ = false;
+};
+
+// Shortened names can collide, and file systems that ignore case let two names meet in
+// one file; the name inside the file keeps such a table from being replaced or deleted.
+void RefuseOtherTablesFile(const TableLocation& where, const char* action) {
+  const std::optional<std::string> stored = StoredTableNameOfFile(where.FilePath());
+  if (stored && *stored != Latin1ToUtf8(where.name)) {
+    throw where.Failure(action, "its file " + FileNote(where) + " holds table '" + Utf8ToLatin1(*stored) + "'");
+  }
+}
+
+void SyncFolderOf(const TableLocation& where, const char* action) {
+  if (const std::error_code error = SyncFolder(where.folder)) {
+    throw where.Failure(action, "the folder could not be flushed to disk (" + error.message() + ")");
+  }
+}
+
+}  // namespace
+
+void TableFile::Create(const TableLocation& where, const std::vector<TFieldDef>& fields) {
+  if (fields.empty()) throw where.Failure(kCreate, "no fields are defined");
+  const std::string path = where.FilePath();
+  if (!where.folder.empty() && KindOfEntry(where.folder) != EntryKind::Folder) {
+    throw where.Failure(kCreate, "the folder does not exist");
+  }
+  const EntryKind existing = KindOfEntry(path);
+  RefuseFolderOrDevice(where, existing, kCreate);
+  if (existing == EntryKind::RegularFile) RefuseOtherTablesFile(where, kCreate);
+
+  // Table files end in ".db", so this name never is another table's file.
+  TemporaryFile fresh(path + ".new.tmp");
+  RemoveFile(fresh.Path());
+  RemoveFile(fresh.Path() + "-journal");
+  Guarded(where, kCreate, [&] { WriteEmptyTable(fresh.Path(), where.name, fields); });
+
+  // A journal left by a crash of the old file would be played back into the new one.
+  if (const std::error_code error = RemoveFile(path + "-journal")) {
+    throw where.Failure(kCreate,
+                        "the old journal " + FileNote(where) + "-journal cannot be removed (" + error.message() + ")");
+  }
+  if (const std::error_code error = ReplaceFile(fresh.Path(), path)) {
+    throw where.Failure(kCreate,
+                        "the new file cannot be put in place as " + FileNote(where) + " (" + error.message() + ")");
+  }
+  fresh.Release();
+  SyncFolderOf(where, kCreate);
+}
+
+void TableFile::Remove(const TableLocation& where) {
+  const std::string path = where.FilePath();
+  const EntryKind existing = KindOfEntry(path);
+  if (existing == EntryKind::Missing) throw where.Failure(kDelete, "the table does not exist");
+  RefuseFolderOrDevice(where, existing, kDelete);
+  RefuseOtherTablesFile(where, kDelete);
+  if (const std::error_code error = RemoveFile(path)) throw where.Failure(kDelete, error.message());
+  // A journal left behind would be taken for the journal of a later table of this name;
+  // creating that table removes it too, so a failure here loses nothing.
+  RemoveFile(path + "-journal");
+  SyncFolderOf(where, kDelete);
+}
+
+}  // namespace orvel

@@ -1,0 +1,37 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "tables/TFieldDefs.h"
+#include "tables/storage/SqliteConnection.h"
+#include "tables/storage/TableLocation.h"
+
+// The layout of a table file: the table "TableInfo" records the table's own name, and the
+// table "Records" holds the rows, one column per field, each declared VARCHAR(width).
+
+namespace orvel {
+
+// Files written by other tools are read with their schema distrusted, and kept to a
+// rollback journal so that a table stays one file; every commit reaches the disk.
+void ConfigureConnection(SqliteConnection& connection);
+
+// The name recorded in the file (UTF-8), or nothing when the file is a database but not a table.
+std::optional<std::string> StoredTableName(const SqliteConnection& connection);
+// The same for a file not yet open; nothing too when it cannot be read as a database.
+std::optional<std::string> StoredTableNameOfFile(const std::string& path);
+
+std::string QuotedIdentifier(std::string_view utf8Name);
+
+void WriteEmptyTable(const std::string& path, const std::string& tableName, const std::vector<TFieldDef>& fields);
+
+struct FileColumn {
+  TFieldDef field;
+  std::string quotedName;
+};
+// Every field of the file, in order; a column of another type fails, naming the table.
+std::vector<FileColumn> ReadColumns(const TableLocation& where, const SqliteConnection& connection);
+
+}  // namespace orvel
