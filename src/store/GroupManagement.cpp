@@ -1,0 +1,98 @@
+#include "store/GroupManagement.h"
+
+#include <exception>
+
+#include "store/IdListTableName.h"
+#include "store/StoreSchema.h"
+#include "tables/TTable.h"
+
+namespace orvel {
+namespace {
+
+bool NamedByAGroupRow(TTable& groupTable, const std::string& tableName) {
+  const int column = groupTable.FieldByName(kIdListNameField).Index();
+  for (int row = 0; row < groupTable.RecordCount(); ++row) {
+    if (groupTable.CellText(row, column) == tableName) return true;
+  }
+  return false;
+}
+
+bool TableExists(const std::filesystem::path& folder, const std::string& tableName) {
+  TTable probe;
+  probe.SetDatabaseName(folder.string());
+  probe.SetTableName(tableName);
+  return probe.Exists();
+}
+
+// The ID list table name as the group row will hold it: the field keeps at most its width.
+std::string FreeTableName(TTable& groupTable, const std::filesystem::path& idListFolder, const std::string& groupName,
+                          const CreationStampClock& stampClock) {
+  for (int secondsLater = 0;; ++secondsLater) {
+    const std::string name = IdListTableName(groupName, stampClock(secondsLater)).substr(0, kIdListNameWidth);
+    if (!TableExists(idListFolder, name) && !NamedByAGroupRow(groupTable, name)) return name;
+  }
+}
+
+void MakeEmptyIdList(TTable& idListTable, const std::filesystem::path& idListFolder, const std::string& tableName,
+                     const IdListFieldNames& fieldNames) {
+  idListTable.Close();
+  idListTable.SetDatabaseName(idListFolder.string());
+  idListTable.SetTableName(tableName);
+  idListTable.FieldDefs().Clear();
+  idListTable.FieldDefs().Add(fieldNames.trailer, kIdWidth);
+  idListTable.FieldDefs().Add(fieldNames.vehicle, kIdWidth);
+  idListTable.CreateTable();
+  idListTable.Open();
+  for (int slot = 0; slot < kTesterSlots; ++slot) {
+    idListTable.Append();
+    idListTable.Post();
+  }
+  idListTable.Close();
+}
+
+void RemoveQuietly(TTable& table) noexcept {
+  try {
+    table.Close();
+    if (table.Exists()) table.DeleteTable();
+  } catch (const std::exception&) {
+    // Already failing: the first error is the one the operator needs to see.
+  }
+}
+
+}  // namespace
+
+std::string AddGroup(TTable& groupTable, TTable& idListTable, const std::filesystem::path& idListFolder,
+                     const std::string& groupName, const CreationStampClock& stampClock,
+                     const IdListFieldNames& fieldNames) {
+  const std::string tableName = FreeTableName(groupTable, idListFolder, groupName, stampClock);
+  try {
+    MakeEmptyIdList(idListTable, idListFolder, tableName, fieldNames);
+  } catch (...) {
+    if (idListTable.TableName() == tableName) RemoveQuietly(idListTable);
+    throw;
+  }
+  try {
+    groupTable.Append();
+    groupTable.FieldByName(kGroupNameField).SetAsString(groupName);
+    groupTable.FieldByName(kIdListNameField).SetAsString(tableName);
+    groupTable.Post();
+  } catch (...) {
+    if (groupTable.State() != TDataSetState::Browse && groupTable.Active()) groupTable.Cancel();
+    RemoveQuietly(idListTable);
+    throw;
+  }
+  return tableName;
+}
+
+void DeleteCurrentGroup(TTable& groupTable, const std::filesystem::path& idListFolder) {
+  const std::string tableName = groupTable.FieldByName(kIdListNameField).AsString();
+  if (!tableName.empty() && TableExists(idListFolder, tableName)) {
+    TTable idList;
+    idList.SetDatabaseName(idListFolder.string());
+    idList.SetTableName(tableName);
+    idList.DeleteTable();
+  }
+  groupTable.Delete();
+}
+
+}  // namespace orvel

@@ -1,0 +1,38 @@
+#pragma once
+
+#include <filesystem>
+#include <functional>
+#include <string>
+
+namespace orvel {
+
+class TTable;
+
+// The creation stamp for the current local time moved on by some seconds.
+using CreationStampClock = std::function<std::string(int secondsLater)>;
+
+struct IdListFieldNames {
+  std::string trailer;
+  std::string vehicle;
+};
+
+// Adds a group: makes its ID list table, 32 empty rows, in idListFolder through
+// idListTable (left closed), then appends and posts the group's row in groupTable.
+//
+// The table comes first so that no group row can exist without its table: when a step
+// fails, what was made is removed again and the error goes on to the caller. A table
+// name already in use (by a file in the folder or by another group row) is never
+// replaced: the stamp is taken a second later until the name is free, so an existing
+// group's pairs can never be wiped and the name keeps its usual form.
+// Returns the new row's ID list table name.
+std::string AddGroup(TTable& groupTable, TTable& idListTable, const std::filesystem::path& idListFolder,
+                     const std::string& groupName, const CreationStampClock& stampClock,
+                     const IdListFieldNames& fieldNames);
+
+// Deletes the current group row of groupTable and the ID list table that this row names
+// (never another group's). The table goes first: if it cannot be deleted the row stays
+// and the error goes on to the caller, so a group is never left half-deleted unseen.
+// A table that is already missing does not stop the row's deletion.
+void DeleteCurrentGroup(TTable& groupTable, const std::filesystem::path& idListFolder);
+
+}  // namespace orvel

@@ -1,0 +1,23 @@
+#pragma once
+
+#include <filesystem>
+
+namespace orvel {
+
+// The three fixed folders of the ID store, nested under a top-level folder.
+// Only the program entry passes the real top-level folder; everything else takes it
+// as a parameter so tests can use a temporary folder.
+struct StoreFolders {
+  std::filesystem::path topLevel;  // holds the data folder
+  std::filesystem::path data;      // holds the group table
+  std::filesystem::path idLists;   // holds one ID list table per group
+};
+
+StoreFolders StoreFoldersUnder(const std::filesystem::path& topLevel);
+
+// The top-level folder "Kestrin" in the user's home directory. The home directory is
+// taken from the password database rather than $HOME, so the data cannot be moved by
+// an environment variable.
+std::filesystem::path DefaultTopLevelFolder();
+
+}  // namespace orvel
