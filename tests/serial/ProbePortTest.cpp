@@ -1,0 +1,143 @@
+#include "PortTesting.h"
+
+#include "serial/ProbePort.h"
+
+#include <grp.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+namespace orvel {
+namespace {
+
+using testing::OpenAsTesterPort;
+using testing::PtyPair;
+
+PortDeviceMap NamingOnly(std::string path) {
+  return [path = std::move(path)](std::uint16_t) -> std::optional<std::string> { return path; };
+}
+
+TEST(ProbePortTest, PortZeroIsUnavailableWithoutAskingForADevice) {
+  int calls = 0;
+  const PortDeviceMap counting = [&](std::uint16_t) -> std::optional<std::string> {
+    ++calls;
+    return "/dev/null";
+  };
+
+  EXPECT_FALSE(ProbePort(0, counting));
+
+  EXPECT_EQ(calls, 0);
+}
+
+struct UnavailableCase {
+  const char* name;
+  PortDeviceMap devices;
+  PortAvailability availability;
+  std::string devicePath;
+};
+
+class UnavailablePortTest : public ::testing::TestWithParam<UnavailableCase> {};
+
+INSTANTIATE_TEST_SUITE_P(
+    Devices, UnavailablePortTest,
+    ::testing::Values(UnavailableCase{"NumberWithoutDevice",
+                                      [](std::uint16_t) -> std::optional<std::string> { return std::nullopt; },
+                                      PortAvailability::Missing, ""},
+                      UnavailableCase{"DeviceNodeGone", NamingOnly("/nonexistent/ttyUSB0"), PortAvailability::Missing,
+                                      "/nonexistent/ttyUSB0"},
+                      UnavailableCase{"NotATerminal", NamingOnly("/dev/null"), PortAvailability::Failed, "/dev/null"},
+                      UnavailableCase{"Folder", NamingOnly("/"), PortAvailability::Failed, "/"}),
+    testing::CaseName());
+
+TEST_P(UnavailablePortTest, IsNotWorthTrying) {
+  const PortProbe probe = ProbePortAvailability(3, GetParam().devices);
+
+  EXPECT_EQ(probe.availability, GetParam().availability);
+  EXPECT_EQ(probe.devicePath, GetParam().devicePath);
+  EXPECT_FALSE(ProbePort(3, GetParam().devices));
+}
+
+TEST(ProbePortTest, AFreeDeviceIsAvailableAndStaysFreeForTheOpenThatFollows) {
+  PtyPair pty;
+
+  const PortProbe first = ProbePortAvailability(1, pty.Map());
+  const PortProbe second = ProbePortAvailability(1, pty.Map());
+
+  EXPECT_EQ(first.availability, PortAvailability::Available);
+  EXPECT_EQ(first.devicePath, pty.SlavePath());
+  EXPECT_EQ(second.availability, PortAvailability::Available);
+  EXPECT_TRUE(ProbePort(1, pty.Map()));
+  TSerialPort port(pty.Map());
+  EXPECT_NO_THROW(OpenAsTesterPort(port));
+}
+
+TEST(ProbePortTest, ADeviceHeldByAnOpenPortIsBusyButWorthTryingAndStaysUndisturbed) {
+  PtyPair pty;
+  TSerialPort holder(pty.Map());
+  OpenAsTesterPort(holder);
+
+  EXPECT_EQ(ProbePortAvailability(1, pty.Map()).availability, PortAvailability::Busy);
+  EXPECT_TRUE(ProbePort(1, pty.Map()));
+
+  holder.WriteText("undisturbed");
+  EXPECT_EQ(pty.Receive(11), "undisturbed");
+}
+
+TEST(ProbePortTest, ADeviceLockedByAnotherProgramIsBusyButWorthTrying) {
+  PtyPair pty;
+  const int other = ::open(pty.SlavePath().c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
+  ASSERT_EQ(::flock(other, LOCK_EX | LOCK_NB), 0);
+
+  EXPECT_EQ(ProbePortAvailability(1, pty.Map()).availability, PortAvailability::Busy);
+  EXPECT_TRUE(ProbePort(1, pty.Map()));
+
+  ::close(other);
+}
+
+// Probes the pseudo-terminal as a user without access to it. Root may open any
+// device, so as root the probe runs in a child that has given up root first.
+PortAvailability ProbeWithoutPermission(const PtyPair& pty) {
+  ::chmod(pty.SlavePath().c_str(), 0);
+  if (::geteuid() != 0) {
+    return ProbePortAvailability(1, pty.Map()).availability;
+  }
+  const pid_t child = ::fork();
+  if (child == 0) {
+    constexpr uid_t kNobody = 65534;
+    const bool dropped = ::setgroups(0, nullptr) == 0 && ::setgid(kNobody) == 0 && ::setuid(kNobody) == 0;
+    ::_exit(dropped ? static_cast<int>(ProbePortAvailability(1, pty.Map()).availability) : 100);
+  }
+  int status = 0;
+  EXPECT_EQ(::waitpid(child, &status, 0), child);
+  EXPECT_TRUE(WIFEXITED(status));
+  return static_cast<PortAvailability>(WEXITSTATUS(status));
+}
+
+TEST(ProbePortTest, ADeviceThisUserMayNotOpenIsRefusedAndNotWorthTrying) {
+  PtyPair pty;
+
+  EXPECT_EQ(ProbeWithoutPermission(pty), PortAvailability::PermissionDenied);
+}
+
+TEST(ProbePortTest, PermissionAdviceNamesTheDeviceItsGroupAndTheWayBackIn) {
+  PtyPair pty;
+  struct stat device {};
+  ASSERT_EQ(::stat(pty.SlavePath().c_str(), &device), 0);
+  const group* deviceGroup = ::getgrgid(device.st_gid);
+  ASSERT_NE(deviceGroup, nullptr);
+
+  const std::string advice = PermissionAdvice(pty.SlavePath());
+
+  EXPECT_THAT(advice, ::testing::HasSubstr(pty.SlavePath()));
+  EXPECT_THAT(advice, ::testing::HasSubstr("usermod -a -G " + std::string(deviceGroup->gr_name)));
+  EXPECT_THAT(advice, ::testing::HasSubstr("log out and log in again"));
+}
+
+}  // namespace
+}  // namespace orvel
