@@ -1,0 +1,70 @@
+#include "simulator/SimulatorCommandLine.h"
+#include "simulator/SystemError.h"
+
+#include <gtest/gtest.h>
+
+#include <string_view>
+#include <vector>
+
+namespace orvel::sim {
+namespace {
+
+TEST(SimulatorCommandLine, ReadsContentsIdentityAndPacing) {
+  const SimulatorSetup setup =
+      ParseCommandLine({"--trailer", "1=TR-0001", "--vehicle", "32=VH 32", "--company", "Acme Brakes", "--serial",
+                        "2143", "--pacing", "immediate", "--silent-follow-up"});
+  ASSERT_EQ(setup.trailerIds.size(), 1U);
+  EXPECT_EQ(setup.trailerIds[0], (std::pair<std::size_t, std::string>{0, "TR-0001"}));
+  EXPECT_EQ(setup.vehicleIds[0], (std::pair<std::size_t, std::string>{31, "VH 32"}));
+  EXPECT_EQ(setup.companyName, "Acme Brakes");
+  EXPECT_EQ(setup.identity.serial, "2143");
+  EXPECT_EQ(setup.pacing, Pacing::Immediate);
+  EXPECT_FALSE(setup.answersFollowUp);
+}
+
+TEST(SimulatorCommandLine, ReadsFaultRules) {
+  const SimulatorSetup setup =
+      ParseCommandLine({"--fault", "late:address=FF08,delay=2500,times=0", "--fault", "from-resend:line=7,resends=2"});
+  ASSERT_EQ(setup.faultRules.size(), 2U);
+  const FaultRule& late = setup.faultRules[0];
+  EXPECT_EQ(late.kind, FaultKind::LateAnswer);
+  EXPECT_EQ(late.onAddress, 0xFF08);
+  EXPECT_FALSE(late.onLine.has_value());
+  EXPECT_EQ(late.times, 0U);
+  EXPECT_EQ(late.settings.delay, std::chrono::milliseconds(2500));
+  const FaultRule& resend = setup.faultRules[1];
+  EXPECT_EQ(resend.onLine, 7U);
+  EXPECT_EQ(resend.settings.resendsBeforeAnswer, 2U);
+}
+
+TEST(SimulatorCommandLine, ReadsRandomFaults) {
+  const SimulatorSetup setup = ParseCommandLine({"--random-faults", "0.25:seed=9,kinds=pieces+no-answer,gap=40"});
+  ASSERT_TRUE(setup.randomFaults.has_value());
+  EXPECT_DOUBLE_EQ(setup.randomFaults->probability, 0.25);
+  EXPECT_EQ(setup.randomFaults->seed, 9U);
+  EXPECT_EQ(setup.randomFaults->kinds, (std::vector<FaultKind>{FaultKind::InPieces, FaultKind::NoAnswer}));
+  EXPECT_EQ(setup.randomFaults->settings.gap, std::chrono::milliseconds(40));
+}
+
+TEST(SimulatorCommandLine, RefusesWhatItCannotUnderstand) {
+  const std::vector<std::vector<std::string_view>> refused = {
+      {"--trailer", "33=X"},
+      {"--trailer", "0=X"},
+      {"--trailer", "TR"},
+      {"--fault", "sideways"},
+      {"--fault", "late:delay"},
+      {"--fault", "late:colour=red"},
+      {"--fault", "pieces:pieces=0"},
+      {"--fault", "nul:address=1FFFF"},
+      {"--random-faults", "1.5"},
+      {"--pacing", "fast"},
+      {"--company"},
+      {"stray"},
+  };
+  for (const auto& arguments : refused) {
+    EXPECT_THROW(ParseCommandLine(arguments), ESimulator) << arguments[0] << ' ' << arguments.back();
+  }
+}
+
+}  // namespace
+}  // namespace orvel::sim

@@ -1,0 +1,294 @@
+// The simulator through a pseudo-terminal opened with plain POSIX calls; its frames are
+// judged with the program's own frame code, which was written apart from the simulator's.
+#include "Polling.h"
+#include "PtyPeer.h"
+
+#include "link/ReplyFrame.h"
+#include "link/WireText.h"
+#include "simulator/TesterSimulator.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <chrono>
+#include <filesystem>
+#include <iterator>
+#include <string>
+
+namespace orvel {
+namespace {
+
+using sim::FaultKind;
+using sim::FaultRule;
+using sim::TesterSimulator;
+using test::PtyPeer;
+
+const std::string Identify = "!000010190\r";
+const std::string FollowUp = "!000010107\r";
+const std::string ReadCompany = "!0000301C2\r";
+
+std::string AnswerOf(const std::string& frame) { return JudgeTakenFrame(frame).dataField.substr(4); }
+
+class SimulatorRaw : public ::testing::Test {
+ protected:
+  SimulatorRaw() {
+    simulator.SetCompanyName("Acme Brakes");
+    simulator.Start();
+  }
+  ~SimulatorRaw() override { EXPECT_EQ(simulator.Failure(), ""); }
+
+  // A request whose answer is known; what arrives up to its end shows what came before it.
+  std::string ReceiveUpToCompanyName() {
+    peer.Send(ReadCompany);
+    const std::string received = peer.ReceiveThrough("Acme Brakes     ", 3);
+    EXPECT_EQ(JudgeTakenFrame(received.substr(received.size() - ShortReplyLength)).outcome,
+              ReplyOutcome::TakenAndPassed);
+    return received;
+  }
+
+  TesterSimulator simulator;
+  PtyPeer peer{simulator.DevicePath()};
+};
+
+TEST_F(SimulatorRaw, IdentityDecodesBackToTheSerial) {
+  simulator.SetIdentity({"2143", "Q7", "details"});
+  peer.Send(Identify);
+  const std::string frame = peer.Receive(LongReplyLength);
+
+  const TakenReply reply = JudgeTakenFrame(frame);
+  ASSERT_EQ(reply.outcome, ReplyOutcome::TakenAndPassed);
+  const std::string instrumentData = reply.dataField.substr(4);
+  EXPECT_EQ(instrumentData.size(), 64U);
+  EXPECT_EQ(instrumentData.substr(0, 8), "31323334");
+  EXPECT_EQ(DecodeHexWords(instrumentData.substr(0, 8)), "2143");
+  EXPECT_EQ(DecodeHexWords(instrumentData.substr(8, 4)), "Q7");
+  EXPECT_EQ(instrumentData.substr(12), "details" + std::string(45, ' '));
+}
+
+struct ReadCase {
+  std::string line;
+  std::string answer;
+};
+
+class SimulatorReads : public SimulatorRaw, public ::testing::WithParamInterface<ReadCase> {};
+
+TEST_P(SimulatorReads, AnswerWithTheStoredText) {
+  simulator.SetTrailerId(0, "TRAILER-FIRST");
+  simulator.SetTrailerId(31, "0123456789ABCDEF");
+  simulator.SetVehicleId(0, "VEHICLE-FIRST");
+  simulator.SetVehicleId(1, "  spaced  ");
+  simulator.SetVehicleId(31, "VEHICLE-LAST");
+
+  peer.Send(GetParam().line);
+  const std::string frame = peer.Receive(ShortReplyLength);
+  ASSERT_EQ(JudgeTakenFrame(frame).outcome, ReplyOutcome::TakenAndPassed);
+  EXPECT_EQ(AnswerOf(frame), GetParam().answer);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Addresses, SimulatorReads,
+    ::testing::Values(ReadCase{"!00003FF00\r", "TRAILER-FIRST   "}, ReadCase{"!00003FFF8\r", "0123456789ABCDEF"},
+                      ReadCase{"!00003FE00\r", "VEHICLE-FIRST   "}, ReadCase{"!00003FE08\r", "  spaced        "},
+                      ReadCase{"!00003FEF8\r", "VEHICLE-LAST    "}, ReadCase{"!00003FF08\r", std::string(16, ' ')},
+                      ReadCase{"!0000301C2\r", "Acme Brakes     "}));
+
+TEST_F(SimulatorRaw, WriteStoresThePayloadAndAcknowledges) {
+  peer.Send("!00002FE10NEW VEHICLE 3   \r");
+  ASSERT_EQ(JudgeTakenFrame(peer.Receive(ShortReplyLength)).outcome, ReplyOutcome::TakenAndPassed);
+  EXPECT_EQ(simulator.VehicleId(2), "NEW VEHICLE 3   ");
+
+  peer.Send("!00003FE10\r");
+  EXPECT_EQ(AnswerOf(peer.Receive(ShortReplyLength)), "NEW VEHICLE 3   ");
+  EXPECT_EQ(simulator.TrailerId(2), std::string(16, ' '));
+}
+
+TEST_F(SimulatorRaw, FollowUpIsAnsweredOnlyWhenConfigured) {
+  peer.Send(FollowUp);
+  EXPECT_EQ(JudgeTakenFrame(peer.Receive(ShortReplyLength)).outcome, ReplyOutcome::TakenAndPassed);
+
+  simulator.SetAnswersFollowUp(false);
+  peer.Send(FollowUp);
+  EXPECT_EQ(ReceiveUpToCompanyName().size(), ShortReplyLength);
+}
+
+TEST_F(SimulatorRaw, IgnoresLinesThatAreNotRequests) {
+  const std::string garbage[] = {"!00003fe08\r", "!00004FE08\r", "!00002FE08short\r", "!00003FE08ABCDEFGHIJKLMNOP\r",
+                                 "?00003FE08\r", "\r",           "!00003FE0\r",       "!00003FE08\n\r",
+                                 "!00003FA00\r"};
+  for (const std::string& line : garbage) {
+    peer.Send(line);
+  }
+  EXPECT_EQ(ReceiveUpToCompanyName().size(), ShortReplyLength);
+
+  const auto log = simulator.RequestLog();
+  ASSERT_EQ(log.size(), std::size(garbage) + 1);
+  for (std::size_t index = 0; index + 2 < log.size(); ++index) {
+    EXPECT_EQ(log[index].text, garbage[index]);
+    EXPECT_FALSE(log[index].wellFormed) << log[index].text;
+  }
+  EXPECT_TRUE(log[log.size() - 2].wellFormed) << "well formed, but no such address";
+  EXPECT_TRUE(log.back().wellFormed);
+}
+
+TEST_F(SimulatorRaw, LogsEveryLineInOrderWithTimes) {
+  const std::string lines[] = {Identify, FollowUp, "!00003FF00\r", "!00002FF00ABCDEFGHIJKLMNOP\r"};
+  for (const std::string& line : lines) {
+    peer.Send(line);
+    peer.Receive(line == Identify ? LongReplyLength : ShortReplyLength);
+  }
+  const auto log = simulator.RequestLog();
+  ASSERT_EQ(log.size(), std::size(lines));
+  for (std::size_t index = 0; index < log.size(); ++index) {
+    EXPECT_EQ(log[index].text, lines[index]);
+    EXPECT_TRUE(log[index].wellFormed);
+    if (index > 0) {
+      EXPECT_GE(log[index].at, log[index - 1].at);
+    }
+  }
+}
+
+struct SpoiledFrameCase {
+  FaultKind kind;
+  std::size_t bytesSent;
+};
+
+class SimulatorSpoiledFrames : public SimulatorRaw, public ::testing::WithParamInterface<SpoiledFrameCase> {};
+
+TEST_P(SimulatorSpoiledFrames, FailTheProgramsChecksAndAreRecorded) {
+  simulator.AddFaultRule(FaultRule{GetParam().kind, 2, std::nullopt, 1, {}});
+  peer.Send("!00003FF00\r");
+  const std::string clean = peer.Receive(ShortReplyLength);
+  peer.Send("!00003FF00\r");
+  const std::string spoiled = peer.Receive(GetParam().bytesSent);
+
+  EXPECT_EQ(JudgeTakenFrame(clean).outcome, ReplyOutcome::TakenAndPassed);
+  EXPECT_EQ(spoiled.size(), GetParam().bytesSent);
+  if (spoiled.size() == ShortReplyLength) {
+    EXPECT_EQ(JudgeTakenFrame(spoiled).outcome, ReplyOutcome::TakenAndFailed);
+  } else {
+    EXPECT_NE(spoiled.find(clean), std::string::npos) << "the frame itself is sound";
+  }
+  const auto faults = simulator.InjectedFaults();
+  ASSERT_EQ(faults.size(), 1U);
+  EXPECT_EQ(faults[0].kind, GetParam().kind);
+  EXPECT_EQ(faults[0].lineNumber, 2U);
+  EXPECT_EQ(faults[0].line, "!00003FF00\r");
+}
+
+INSTANTIATE_TEST_SUITE_P(Faults, SimulatorSpoiledFrames,
+                         ::testing::Values(SpoiledFrameCase{FaultKind::WrongChecksum, 29},
+                                           SpoiledFrameCase{FaultKind::LowerCaseChecksum, 29},
+                                           SpoiledFrameCase{FaultKind::WrongStartMarker, 29},
+                                           SpoiledFrameCase{FaultKind::WrongEndMarker, 29},
+                                           SpoiledFrameCase{FaultKind::NulByte, 29},
+                                           SpoiledFrameCase{FaultKind::NoiseBefore, 32},
+                                           SpoiledFrameCase{FaultKind::NoiseAfter, 32},
+                                           SpoiledFrameCase{FaultKind::TwoAnswers, 58}),
+                         [](const ::testing::TestParamInfo<SpoiledFrameCase>& example) {
+                           std::string name(sim::FaultKindName(example.param.kind));
+                           std::erase(name, '-');
+                           return name;
+                         });
+
+TEST_F(SimulatorRaw, LowerCaseChecksumAlwaysShowsALetter) {
+  simulator.AddFaultRule(FaultRule{FaultKind::LowerCaseChecksum, std::nullopt, std::nullopt, 0, {}});
+  for (const char* line : {"!00003FF00\r", "!00003FE00\r", "!0000301C2\r", "!00003FE08\r"}) {
+    peer.Send(line);
+    const std::string frame = peer.Receive(ShortReplyLength);
+    const std::string checksum = frame.substr(26, 2);
+    EXPECT_NE(checksum.find_first_of("abcdef"), std::string::npos) << checksum;
+    EXPECT_EQ(checksum.find_first_of("ABCDEF"), std::string::npos) << checksum;
+  }
+}
+
+TEST_F(SimulatorRaw, NulLandsWhereAsked) {
+  const std::size_t positions[] = {1, 4, 6, 7, 26, 27, 28, 29};
+  for (std::size_t index = 0; index < std::size(positions); ++index) {
+    sim::FaultSettings settings;
+    settings.nulPosition = positions[index];
+    simulator.AddFaultRule(FaultRule{FaultKind::NulByte, index + 1, std::nullopt, 1, settings});
+    peer.Send("!00003FF00\r");
+    const std::string frame = peer.Receive(ShortReplyLength);
+    ASSERT_EQ(frame.size(), ShortReplyLength);
+    EXPECT_EQ(frame.find('\0'), positions[index] - 1);
+    EXPECT_EQ(std::count(frame.begin(), frame.end(), '\0'), 1);
+  }
+}
+
+TEST_F(SimulatorRaw, NoAnswerStillCarriesOutTheWrite) {
+  simulator.AddFaultRule(FaultRule{FaultKind::NoAnswer, std::nullopt, 0xFF08, 1, {}});
+  peer.Send("!00002FF08WRITTEN-NO-REPLY\r");
+  EXPECT_EQ(ReceiveUpToCompanyName().size(), ShortReplyLength);
+  EXPECT_EQ(simulator.TrailerId(1), "WRITTEN-NO-REPLY");
+}
+
+TEST_F(SimulatorRaw, HangUpClosesTheLineAfterTheChosenRequest) {
+  simulator.AddFaultRule(FaultRule{FaultKind::HangUp, 2, std::nullopt, 1, {}});
+  peer.Send(Identify);
+  EXPECT_EQ(peer.Receive(LongReplyLength).size(), LongReplyLength);
+  peer.Send("!00003FF00\r");
+
+  EXPECT_TRUE(peer.SeesHangUp());
+  EXPECT_TRUE(test::PollUntil([&] { return !simulator.Running(); }));
+  EXPECT_TRUE(simulator.HungUp());
+  ASSERT_EQ(simulator.InjectedFaults().size(), 1U);
+  EXPECT_EQ(simulator.InjectedFaults()[0].kind, FaultKind::HangUp);
+}
+
+TEST_F(SimulatorRaw, StopCutsShortALateAnswer) {
+  sim::FaultSettings settings;
+  settings.delay = std::chrono::minutes(2);
+  simulator.AddFaultRule(FaultRule{FaultKind::LateAnswer, 1, std::nullopt, 1, settings});
+  peer.Send(Identify);
+  ASSERT_TRUE(test::PollUntil([&] { return simulator.InjectedFaults().size() == 1; }));
+
+  const auto before = std::chrono::steady_clock::now();
+  simulator.Stop();
+  EXPECT_LT(std::chrono::steady_clock::now() - before, test::Deadline);
+  EXPECT_FALSE(simulator.Running());
+}
+
+TEST_F(SimulatorRaw, StartsAgainAfterStop) {
+  simulator.Stop();
+  simulator.Start();
+  EXPECT_EQ(ReceiveUpToCompanyName().size(), ShortReplyLength);
+}
+
+std::size_t OpenDescriptors() {
+  return static_cast<std::size_t>(
+      std::distance(std::filesystem::directory_iterator("/proc/self/fd"), std::filesystem::directory_iterator()));
+}
+
+TEST(Simulator, LeavesNoDescriptorsBehind) {
+  for (const bool hangUp : {false, true}) {
+    const std::size_t before = OpenDescriptors();
+    {
+      TesterSimulator simulator;
+      if (hangUp) {
+        simulator.AddFaultRule(FaultRule{FaultKind::HangUp, 1, std::nullopt, 1, {}});
+      }
+      simulator.Start();
+      PtyPeer peer(simulator.DevicePath());
+      peer.Send(ReadCompany);
+      EXPECT_TRUE(test::PollUntil([&] { return simulator.RequestCount() == 1; }));
+    }
+    EXPECT_EQ(OpenDescriptors(), before) << (hangUp ? "after a hang-up" : "after a stop");
+  }
+}
+
+TEST(Simulator, EachInstanceHasItsOwnDevice) {
+  TesterSimulator first;
+  TesterSimulator second;
+  EXPECT_NE(first.DevicePath(), second.DevicePath());
+  EXPECT_EQ(first.DevicePath().rfind("/dev/pts/", 0), 0U);
+}
+
+TEST(Simulator, RefusesTextsThatDoNotFitASlot) {
+  TesterSimulator simulator;
+  EXPECT_THROW(simulator.SetTrailerId(0, std::string(17, 'x')), sim::ESimulator);
+  EXPECT_THROW(simulator.SetVehicleId(32, "x"), sim::ESimulator);
+  EXPECT_THROW(simulator.SetIdentity({"12345", "", ""}), sim::ESimulator);
+}
+
+}  // namespace
+}  // namespace orvel

@@ -1,0 +1,262 @@
+#include "simulator/SimulatorCommandLine.h"
+
+#include "simulator/SystemError.h"
+#include "simulator/TesterSimulator.h"
+
+#include <charconv>
+
+namespace orvel::sim {
+namespace {
+
+constexpr std::string_view Help = R"(orvel-tester-sim: a simulated brake tester on a new pseudo-terminal.
+
+It prints the device to open as the program's serial port, shows every request and
+answer as it happens, and runs until Ctrl+C.
+
+Options:
+  --trailer N=TEXT      Trailer ID of slot N (1 to 32), at most 16 characters
+  --vehicle N=TEXT      Vehicle ID of slot N (1 to 32), at most 16 characters
+  --company TEXT        company name, at most 16 characters
+  --serial TEXT         serial number in the identification answer (4 characters)
+  --second-pair TEXT    the two characters of the identity's second word
+  --details TEXT        the rest of the instrument data (at most 52 characters)
+  --pacing MODE         9600: bytes leave at the line's speed (default); immediate: at once
+  --silent-follow-up    do not answer the request to address 0107
+  --fault RULE          inject a fault; may be given several times
+  --random-faults RULE  inject faults at random
+  --help                show this text
+
+A fault RULE is KIND or KIND:KEY=VALUE,KEY=VALUE...
+  Kinds: nul, lower-case-checksum, wrong-checksum, wrong-start, wrong-end,
+         noise-before, noise-after, two-answers, late, pieces, no-answer,
+         from-resend, hang-up
+  Which requests (neither: every request):
+    line=N         the N-th request line received, counting re-sends and garbage
+    address=HHHH   requests to this hexadecimal address
+    times=N        how many requests the fault hits (default 1, 0 = no limit)
+  Settings:
+    delay=MS       late: how long the answer is held back (default 1500)
+    pieces=N       pieces: how many pieces (default 3)
+    gap=MS         pieces: pause between pieces (default 150)
+    noise=N        noise-before, noise-after: how many bytes (default 3)
+    nul=POS        nul: byte position in the frame, from 1 (default 4)
+    resends=N      from-resend: answered from the N-th re-send on (default 1)
+
+A random-faults RULE is PROBABILITY or PROBABILITY:KEY=VALUE,... with the settings
+above and
+    seed=N         makes a run repeatable (default 1)
+    kinds=A+B+...  the kinds to draw from (default: all but hang-up)
+
+Examples:
+  orvel-tester-sim --company "Acme Brakes" --trailer 1=TR-0001 --serial 2143
+  orvel-tester-sim --fault wrong-checksum:address=FF08 --fault late:line=5,delay=2500
+  orvel-tester-sim --random-faults 0.2:seed=7,kinds=pieces+no-answer
+)";
+
+[[noreturn]] void Refuse(const std::string& problem) {
+  throw ESimulator("orvel-tester-sim: " + problem + " (see --help)");
+}
+
+std::size_t ParseCount(std::string_view text, std::string_view what, int base = 10) {
+  std::size_t value = 0;
+  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value, base);
+  if (text.empty() || error != std::errc() || end != text.data() + text.size()) {
+    Refuse("\"" + std::string(text) + "\" is not a valid " + std::string(what));
+  }
+  return value;
+}
+
+FaultKind ParseKind(std::string_view name) {
+  const auto kind = FaultKindFromName(name);
+  if (!kind) {
+    Refuse("unknown fault kind \"" + std::string(name) + "\"");
+  }
+  return *kind;
+}
+
+std::pair<std::string_view, std::string_view> SplitAt(std::string_view text, char separator) {
+  const std::size_t at = text.find(separator);
+  if (at == std::string_view::npos) {
+    return {text, {}};
+  }
+  return {text.substr(0, at), text.substr(at + 1)};
+}
+
+bool ApplySetting(FaultSettings& settings, std::string_view key, std::string_view value) {
+  if (key == "delay") {
+    settings.delay = std::chrono::milliseconds(ParseCount(value, "delay in milliseconds"));
+  } else if (key == "pieces") {
+    settings.pieces = ParseCount(value, "number of pieces");
+  } else if (key == "gap") {
+    settings.gap = std::chrono::milliseconds(ParseCount(value, "gap in milliseconds"));
+  } else if (key == "noise") {
+    settings.noiseBytes = ParseCount(value, "number of noise bytes");
+  } else if (key == "nul") {
+    settings.nulPosition = ParseCount(value, "NUL byte position");
+  } else if (key == "resends") {
+    settings.resendsBeforeAnswer = ParseCount(value, "number of re-sends");
+  } else {
+    return false;
+  }
+  return true;
+}
+
+// Calls `take(key, value)` for each KEY=VALUE of a comma-separated list.
+template <typename Take>
+void ForEachSetting(std::string_view list, Take take) {
+  while (!list.empty()) {
+    const auto [item, rest] = SplitAt(list, ',');
+    const auto [key, value] = SplitAt(item, '=');
+    if (value.empty()) {
+      Refuse("\"" + std::string(item) + "\" should read KEY=VALUE");
+    }
+    if (!take(key, value)) {
+      Refuse("unknown fault setting \"" + std::string(key) + "\"");
+    }
+    list = rest;
+  }
+}
+
+FaultRule ParseFault(std::string_view text) {
+  const auto [kindName, settings] = SplitAt(text, ':');
+  FaultRule rule;
+  rule.kind = ParseKind(kindName);
+  ForEachSetting(settings, [&rule](std::string_view key, std::string_view value) {
+    if (key == "line") {
+      rule.onLine = ParseCount(value, "request line number");
+    } else if (key == "address") {
+      const std::size_t address = ParseCount(value, "hexadecimal address", 16);
+      if (address > 0xFFFF) {
+        Refuse("address " + std::string(value) + " has more than four hexadecimal digits");
+      }
+      rule.onAddress = static_cast<std::uint16_t>(address);
+    } else if (key == "times") {
+      rule.times = ParseCount(value, "number of times");
+    } else {
+      return ApplySetting(rule.settings, key, value);
+    }
+    return true;
+  });
+  CheckFaultSettings(rule.settings);
+  return rule;
+}
+
+double ParseProbability(std::string_view text) {
+  double probability = 0.0;
+  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), probability);
+  if (text.empty() || error != std::errc() || end != text.data() + text.size() || probability < 0.0 ||
+      probability > 1.0) {
+    Refuse("\"" + std::string(text) + "\" is not a probability between 0 and 1");
+  }
+  return probability;
+}
+
+RandomFaults ParseRandomFaults(std::string_view text) {
+  const auto [probability, settings] = SplitAt(text, ':');
+  RandomFaults random;
+  random.probability = ParseProbability(probability);
+  ForEachSetting(settings, [&random](std::string_view key, std::string_view value) {
+    if (key == "seed") {
+      random.seed = ParseCount(value, "seed");
+    } else if (key == "kinds") {
+      for (std::string_view names = value; !names.empty();) {
+        const auto [name, rest] = SplitAt(names, '+');
+        random.kinds.push_back(ParseKind(name));
+        names = rest;
+      }
+    } else {
+      return ApplySetting(random.settings, key, value);
+    }
+    return true;
+  });
+  CheckFaultSettings(random.settings);
+  return random;
+}
+
+std::pair<std::size_t, std::string> ParseSlotText(std::string_view argument) {
+  const auto [number, text] = SplitAt(argument, '=');
+  const std::size_t slot = ParseCount(number, "slot number");
+  if (slot < 1 || slot > TesterSlotCount || argument.find('=') == std::string_view::npos) {
+    Refuse("\"" + std::string(argument) + "\" should read N=TEXT with N from 1 to 32");
+  }
+  return {slot - 1, std::string(text)};
+}
+
+Pacing ParsePacing(std::string_view mode) {
+  if (mode == "9600") {
+    return Pacing::Baud9600;
+  }
+  if (mode != "immediate") {
+    Refuse("pacing \"" + std::string(mode) + "\" is neither 9600 nor immediate");
+  }
+  return Pacing::Immediate;
+}
+
+}  // namespace
+
+void SimulatorSetup::ApplyTo(TesterSimulator& simulator) const {
+  for (const auto& [slot, text] : trailerIds) {
+    simulator.SetTrailerId(slot, text);
+  }
+  for (const auto& [slot, text] : vehicleIds) {
+    simulator.SetVehicleId(slot, text);
+  }
+  if (companyName) {
+    simulator.SetCompanyName(*companyName);
+  }
+  simulator.SetIdentity(identity);
+  simulator.SetPacing(pacing);
+  simulator.SetAnswersFollowUp(answersFollowUp);
+  for (const FaultRule& rule : faultRules) {
+    simulator.AddFaultRule(rule);
+  }
+  if (randomFaults) {
+    simulator.SetRandomFaults(*randomFaults);
+  }
+}
+
+SimulatorSetup ParseCommandLine(const std::vector<std::string_view>& arguments) {
+  SimulatorSetup setup;
+  for (std::size_t index = 0; index < arguments.size(); ++index) {
+    const std::string_view option = arguments[index];
+    if (option == "--help") {
+      setup.helpRequested = true;
+      continue;
+    }
+    if (option == "--silent-follow-up") {
+      setup.answersFollowUp = false;
+      continue;
+    }
+    if (index + 1 >= arguments.size()) {
+      Refuse(option.starts_with("--") ? std::string(option) + " needs a value"
+                                      : "unexpected argument \"" + std::string(option) + "\"");
+    }
+    const std::string_view value = arguments[++index];
+    if (option == "--trailer") {
+      setup.trailerIds.push_back(ParseSlotText(value));
+    } else if (option == "--vehicle") {
+      setup.vehicleIds.push_back(ParseSlotText(value));
+    } else if (option == "--company") {
+      setup.companyName = std::string(value);
+    } else if (option == "--serial") {
+      setup.identity.serial = std::string(value);
+    } else if (option == "--second-pair") {
+      setup.identity.secondPair = std::string(value);
+    } else if (option == "--details") {
+      setup.identity.details = std::string(value);
+    } else if (option == "--pacing") {
+      setup.pacing = ParsePacing(value);
+    } else if (option == "--fault") {
+      setup.faultRules.push_back(ParseFault(value));
+    } else if (option == "--random-faults") {
+      setup.randomFaults = ParseRandomFaults(value);
+    } else {
+      Refuse("unknown option \"" + std::string(option) + "\"");
+    }
+  }
+  return setup;
+}
+
+std::string_view CommandLineHelp() { return Help; }
+
+}  // namespace orvel::sim
