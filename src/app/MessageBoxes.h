@@ -1,0 +1,27 @@
+#pragma once
+
+#include <string>
+
+class QWidget;
+
+namespace orvel {
+
+// Results of the modal boxes, as the callers compare them.
+enum class BoxResult { Ok = 1, Cancel = 2, Yes = 6, No = 7 };
+
+enum class ConfirmButtons { YesNoCancel, OkCancel };
+
+// Information box: title "Information", information icon, one OK button.
+void ShowInformation(const std::string& text);
+
+// Confirmation box: title "Confirm", question icon. Enter presses OK when shown, else
+// Yes; Esc presses Cancel; closing the box from its title bar gives Cancel.
+BoxResult AskConfirmation(const std::string& text, ConfirmButtons buttons);
+
+// Error box: titled with the application title, stop icon, one OK button.
+void ShowError(const std::string& text);
+
+// The system's default alert sound; queued, the caller does not wait for it.
+void MessageBeep();
+
+}  // namespace orvel

@@ -1,0 +1,108 @@
+#include "app/ModalBox.h"
+
+#include <QApplication>
+#include <QGuiApplication>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QPushButton>
+#include <QScreen>
+#include <QVBoxLayout>
+#include <algorithm>
+
+namespace orvel {
+namespace {
+
+const std::vector<std::pair<BoxResult, const char*>>& ButtonOrder() {
+  static const std::vector<std::pair<BoxResult, const char*>> order = {
+      {BoxResult::Yes, "&Yes"}, {BoxResult::No, "&No"}, {BoxResult::Ok, "OK"}, {BoxResult::Cancel, "Cancel"}};
+  return order;
+}
+
+bool Contains(const std::vector<BoxResult>& results, BoxResult result) {
+  return std::find(results.begin(), results.end(), result) != results.end();
+}
+
+}  // namespace
+
+ModalBox::ModalBox(const QString& title, QStyle::StandardPixmap icon, const QString& text,
+                   std::vector<BoxResult> results) {
+  setWindowTitle(title);
+  setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
+  setModal(true);
+
+  auto* iconLabel = new QLabel(this);
+  const int iconSize = style()->pixelMetric(QStyle::PM_MessageBoxIconSize, nullptr, this);
+  iconLabel->setPixmap(style()->standardIcon(icon, nullptr, this).pixmap(iconSize, iconSize));
+  iconLabel->setAlignment(Qt::AlignTop);
+
+  auto* textLabel = new QLabel(text, this);
+  textLabel->setObjectName("BoxText");
+  textLabel->setTextFormat(Qt::PlainText);
+  textLabel->setWordWrap(true);
+  const QScreen* screen = QGuiApplication::primaryScreen();
+  const int halfScreen = screen ? screen->availableGeometry().width() / 2 : 640;
+  const int oneLine = textLabel->fontMetrics().horizontalAdvance(text) + 2;
+  textLabel->setFixedWidth(std::clamp(oneLine, 1, halfScreen));
+
+  auto* textRow = new QHBoxLayout;
+  textRow->addWidget(iconLabel);
+  textRow->addSpacing(8);
+  textRow->addWidget(textLabel, 1);
+
+  auto* buttonRow = new QHBoxLayout;
+  buttonRow->addStretch();
+  for (const auto& [result, caption] : ButtonOrder()) {
+    if (!Contains(results, result)) continue;
+    auto* button = new QPushButton(QString::fromLatin1(caption), this);
+    buttons_.emplace_back(result, button);
+    buttonRow->addWidget(button);
+    connect(button, &QPushButton::clicked, this, [this, result = result] { done(static_cast<int>(result)); });
+  }
+  buttonRow->addStretch();
+
+  auto* layout = new QVBoxLayout(this);
+  layout->addLayout(textRow);
+  layout->addSpacing(6);
+  layout->addLayout(buttonRow);
+  layout->setSizeConstraint(QLayout::SetFixedSize);
+
+  QPushButton* defaultButton = ButtonFor(DefaultResult());
+  defaultButton->setDefault(true);
+  defaultButton->setFocus();
+}
+
+QPushButton* ModalBox::ButtonFor(BoxResult result) const {
+  for (const auto& [candidate, button] : buttons_) {
+    if (candidate == result) return button;
+  }
+  return nullptr;
+}
+
+BoxResult ModalBox::DefaultResult() const { return ButtonFor(BoxResult::Ok) ? BoxResult::Ok : buttons_.front().first; }
+
+BoxResult ModalBox::CancelResult() const {
+  for (BoxResult result : {BoxResult::Cancel, BoxResult::No, BoxResult::Ok}) {
+    if (ButtonFor(result)) return result;
+  }
+  return BoxResult::Cancel;
+}
+
+void ModalBox::keyPressEvent(QKeyEvent* event) {
+  if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+    done(static_cast<int>(CancelResult()));
+    return;
+  }
+  QDialog::keyPressEvent(event);
+}
+
+BoxResult ModalBox::Run() {
+  adjustSize();
+  if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+    move(screen->availableGeometry().center() - rect().center());
+  }
+  const int result = exec();
+  return result == 0 ? BoxResult::Cancel : static_cast<BoxResult>(result);
+}
+
+}  // namespace orvel

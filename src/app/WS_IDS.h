@@ -1,0 +1,121 @@
+#pragma once
+
+#include <QTimer>
+#include <QWidget>
+#include <string>
+
+#include "store/StoreFolders.h"
+#include "tables/TDataSource.h"
+#include "tables/TTable.h"
+
+class QEventLoop;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QTabWidget;
+class QToolButton;
+
+namespace orvel {
+
+class TDBGrid;
+class TDBLookupComboBox;
+
+// The Configure IDs window: the grid of the chosen group's ID pairs, the Exit button
+// (Cancel while the tester is being talked to) and three pages: Group Name, Company Name
+// and Status. It owns the tables, their data sources and the timers for its whole life;
+// each Start builds a new one.
+class TIDForm : public QWidget {
+  Q_OBJECT
+ public:
+  // startWindow is shown again when this window closes.
+  TIDForm(StoreFolders folders, QWidget* startWindow);
+  ~TIDForm() override;
+
+  // Shows the window modally and returns once it has closed.
+  void ShowModal();
+
+  // Controls, named as the operator's documentation names them.
+  QGroupBox* GroupBox7 = nullptr;
+  TDBGrid* IDGrid = nullptr;
+  QToolButton* ExitButton = nullptr;
+  QTabWidget* PageControl1 = nullptr;
+  QWidget* GroupNameTab = nullptr;
+  QGroupBox* GroupBox6 = nullptr;
+  TDBLookupComboBox* GroupNameComboBox = nullptr;
+  QPushButton* NewGroupButton = nullptr;
+  QPushButton* DeleteGroupButton = nullptr;
+  QPushButton* UploadButton = nullptr;
+  QPushButton* DownLoadButton = nullptr;
+  QWidget* CompanyIDTab = nullptr;
+  QGroupBox* GroupBox5 = nullptr;
+  QLineEdit* Edit3 = nullptr;
+  QPushButton* ReadIDButton = nullptr;
+  QPushButton* SendIDButton = nullptr;
+  QWidget* StatusTab = nullptr;
+  QGroupBox* GroupBox3 = nullptr;
+  QLabel* Label3 = nullptr;
+  QLabel* Label4 = nullptr;
+
+  TTable IDGroupTable;
+  TDataSource DataSource1{&IDGroupTable};
+  TTable IDListTable;
+  TDataSource DataSource2{&IDListTable};
+  QTimer Timer1;
+  QTimer Timer2;
+
+  // The field names of an ID list table; empty until the window's creation set them.
+  std::string TrailerFieldName;
+  std::string VehicleFieldName;
+
+  // Whether a button handler is running; a close asked for meanwhile waits for it.
+  bool HandlerRunning() const { return runningHandlers_ > 0; }
+
+  // Event handlers, public so the window's behaviour can be driven tick by tick.
+  void ExitButtonClick();
+  void Timer2Timer();
+  void GroupNameComboBoxCloseUp();
+  void NewGroupButtonClick();
+  void DeleteGroupButtonClick();
+  // Enables Timer2 without restarting a second already running.
+  void EnableTimer2();
+
+ protected:
+  void closeEvent(QCloseEvent* event) override;
+
+ private:
+  friend class HandlerScope;
+
+  void BuildControls();
+  void BuildGroupNamePage();
+  void BuildCompanyNamePage();
+  void BuildStatusPage();
+  // Connects a button to a handler that runs under a handler scope.
+  void OnClick(QPushButton* button, void (TIDForm::*handler)());
+
+  void FormCreate();
+  void FormClose();
+  void HandlerFinished();
+
+  StoreFolders folders_;
+  QWidget* startWindow_;
+  QEventLoop* modalLoop_ = nullptr;
+  int runningHandlers_ = 0;
+  bool closePending_ = false;
+};
+
+// Marks a button handler as running for as long as it lives, so a close requested
+// meanwhile (for instance from inside a wait that pumps events) is carried out only
+// when the handler has returned.
+class HandlerScope {
+ public:
+  explicit HandlerScope(TIDForm& form) : form_(form) { ++form_.runningHandlers_; }
+  ~HandlerScope() { form_.HandlerFinished(); }
+  HandlerScope(const HandlerScope&) = delete;
+  HandlerScope& operator=(const HandlerScope&) = delete;
+
+ private:
+  TIDForm& form_;
+};
+
+}  // namespace orvel

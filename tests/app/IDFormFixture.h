@@ -1,0 +1,41 @@
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <QPointer>
+#include <QWidget>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "TempFolder.h"
+#include "app/WS_IDS.h"
+#include "store/StoreFolders.h"
+
+namespace orvel::testing {
+
+// A ready ID store in a temporary folder and a Configure IDs window on it, shown
+// normally so that tests can drive it without a modal loop of its own.
+class IDFormFixture : public ::testing::Test {
+ protected:
+  IDFormFixture();
+  ~IDFormFixture() override;
+
+  TIDForm& OpenForm();
+
+  // The group table's rows as stored on disk: group name and ID list table name.
+  std::vector<std::pair<std::string, std::string>> StoredGroups() const;
+  // The row count of an ID list table on disk, or -1 when it does not exist.
+  int StoredIdListRows(const std::string& tableName) const;
+  // Creates a group through the window's New button, answering the input box.
+  void CreateGroupThroughWindow(const QString& name);
+  // Chooses the index-th name of the group list through its drop-down.
+  void ChooseGroupByDropDown(int index);
+
+  TempFolder temp;
+  StoreFolders folders;
+  QWidget startWindow;
+  QPointer<TIDForm> form;
+};
+
+}  // namespace orvel::testing
