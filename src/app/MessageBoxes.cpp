@@ -13,6 +13,14 @@ void ShowInformation(const std::string& text) {
   box.Run();
 }
 
+void ShowNotice(const std::string& text) {
+  auto* box = new ModalBox(QStringLiteral("Information"), QStyle::SP_MessageBoxInformation, QString::fromLatin1(text),
+                           {BoxResult::Ok});
+  box->setModal(false);
+  box->setAttribute(Qt::WA_DeleteOnClose);
+  box->ShowCentred();
+}
+
 BoxResult AskConfirmation(const std::string& text, ConfirmButtons buttons) {
   std::vector<BoxResult> results = buttons == ConfirmButtons::YesNoCancel
                                        ? std::vector<BoxResult>{BoxResult::Yes, BoxResult::No, BoxResult::Cancel}

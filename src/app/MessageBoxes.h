@@ -14,6 +14,10 @@ enum class ConfirmButtons { YesNoCancel, OkCancel };
 // Information box: title "Information", information icon, one OK button.
 void ShowInformation(const std::string& text);
 
+// Information box that does not wait: the caller goes on while it is shown, and it
+// goes away when the operator closes it.
+void ShowNotice(const std::string& text);
+
 // Confirmation box: title "Confirm", question icon. Enter presses OK when shown, else
 // Yes; Esc presses Cancel; closing the box from its title bar gives Cancel.
 BoxResult AskConfirmation(const std::string& text, ConfirmButtons buttons);

@@ -96,11 +96,20 @@ void ModalBox::keyPressEvent(QKeyEvent* event) {
   QDialog::keyPressEvent(event);
 }
 
-BoxResult ModalBox::Run() {
+void ModalBox::Centre() {
   adjustSize();
   if (const QScreen* screen = QGuiApplication::primaryScreen()) {
     move(screen->availableGeometry().center() - rect().center());
   }
+}
+
+void ModalBox::ShowCentred() {
+  Centre();
+  show();
+}
+
+BoxResult ModalBox::Run() {
+  Centre();
   const int result = exec();
   return result == 0 ? BoxResult::Cancel : static_cast<BoxResult>(result);
 }

@@ -19,12 +19,16 @@ class ModalBox : public QDialog {
  public:
   ModalBox(const QString& title, QStyle::StandardPixmap icon, const QString& text, std::vector<BoxResult> buttons);
 
+  // Shows the box centred on the screen and waits for the operator's answer.
   BoxResult Run();
+  // Shows the box centred on the screen and returns at once.
+  void ShowCentred();
 
  protected:
   void keyPressEvent(QKeyEvent* event) override;
 
  private:
+  void Centre();
   QPushButton* ButtonFor(BoxResult result) const;
   BoxResult DefaultResult() const;
   BoxResult CancelResult() const;

@@ -48,11 +48,14 @@ QPushButton* SmallButton(QWidget* parent, const char* name, const char* caption,
 
 }  // namespace
 
-TIDForm::TIDForm(StoreFolders folders, QWidget* startWindow)
+TIDForm::TIDForm(StoreFolders folders, QWidget* startWindow, PortDeviceMap devices)
     : QWidget(nullptr, Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                            Qt::WindowCloseButtonHint),
+      Commune(devices),
       folders_(std::move(folders)),
-      startWindow_(startWindow) {
+      startWindow_(startWindow),
+      communePort_(Commune, std::move(devices)),
+      link_(communePort_, *this) {
   setObjectName("IDForm");
   setAttribute(Qt::WA_DeleteOnClose, false);
   IDGroupTable.SetDatabaseName(folders_.data.string());
@@ -61,7 +64,10 @@ TIDForm::TIDForm(StoreFolders folders, QWidget* startWindow)
   IDGroupTable.DeclareField(kIdListNameField, kIdListNameWidth);
   IDListTable.SetDatabaseName(folders_.idLists.string());
 
+  Commune.SetSettings(TesterPortSettings());
+  Commune.SetComNumber(1);
   Timer1.setInterval(100);
+  connect(&Timer1, &QTimer::timeout, this, [this] { link_.Timer1Timer(); });
   Timer2.setInterval(1000);
   connect(&Timer2, &QTimer::timeout, this, [this] { Timer2Timer(); });
 
@@ -149,6 +155,8 @@ void TIDForm::BuildGroupNamePage() {
   DownLoadButton = SmallButton(GroupBox6, "DownLoadButton", "Send", {158, 40, 41, 17}, "Send ID's to tester");
   OnClick(NewGroupButton, &TIDForm::NewGroupButtonClick);
   OnClick(DeleteGroupButton, &TIDForm::DeleteGroupButtonClick);
+  OnClick(UploadButton, &TIDForm::UploadButtonClick);
+  OnClick(DownLoadButton, &TIDForm::DownLoadButtonClick);
 }
 
 void TIDForm::BuildCompanyNamePage() {
@@ -168,6 +176,8 @@ void TIDForm::BuildCompanyNamePage() {
   ReadIDButton = SmallButton(GroupBox5, "ReadIDButton", "Read", {80, 40, 41, 17}, "Retrieve ID from tester");
   SendIDButton = SmallButton(GroupBox5, "SendIDButton", "Send", {118, 40, 41, 17}, "Send ID to tester");
   SendIDButton->raise();
+  OnClick(ReadIDButton, &TIDForm::ReadIDButtonClick);
+  OnClick(SendIDButton, &TIDForm::SendIDButtonClick);
 }
 
 void TIDForm::BuildStatusPage() {
@@ -210,6 +220,7 @@ void TIDForm::FormCreate() {
   Label3->clear();
   Label4->clear();
   PageControl1->setCurrentWidget(GroupNameTab);
+  link_.Aborted = true;
   IDGroupTable.Open();
   TrailerFieldName = kTrailerIdField;
   VehicleFieldName = kVehicleIdField;
@@ -241,8 +252,7 @@ void TIDForm::HandlerFinished() {
 
 void TIDForm::ExitButtonClick() {
   if (ExitButton->text() == QStringLiteral("Cancel")) {
-    Label3->setText(QStringLiteral("Communications aborted"));
-    ExitButton->setText(QStringLiteral("Exit"));
+    link_.Cancel();
     return;
   }
   close();

@@ -4,6 +4,11 @@
 #include <QWidget>
 #include <string>
 
+#include "link/LinkSession.h"
+#include "link/LinkSessionHost.h"
+#include "link/SerialLinkPort.h"
+#include "serial/PortDeviceMap.h"
+#include "serial/TSerialPort.h"
 #include "store/StoreFolders.h"
 #include "tables/TDataSource.h"
 #include "tables/TTable.h"
@@ -23,13 +28,14 @@ class TDBLookupComboBox;
 
 // The Configure IDs window: the grid of the chosen group's ID pairs, the Exit button
 // (Cancel while the tester is being talked to) and three pages: Group Name, Company Name
-// and Status. It owns the tables, their data sources and the timers for its whole life;
-// each Start builds a new one.
-class TIDForm : public QWidget {
+// and Status. It owns the tables, their data sources, the serial port and the timers for
+// its whole life; each Start builds a new one.
+class TIDForm : public QWidget, private LinkSessionHost {
   Q_OBJECT
  public:
-  // startWindow is shown again when this window closes.
-  TIDForm(StoreFolders folders, QWidget* startWindow);
+  // startWindow is shown again when this window closes; devices names the serial device
+  // of each port number the tester is looked for on.
+  TIDForm(StoreFolders folders, QWidget* startWindow, PortDeviceMap devices = SystemPortDevices());
   ~TIDForm() override;
 
   // Shows the window modally and returns once it has closed.
@@ -61,6 +67,7 @@ class TIDForm : public QWidget {
   TDataSource DataSource1{&IDGroupTable};
   TTable IDListTable;
   TDataSource DataSource2{&IDListTable};
+  TSerialPort Commune;
   QTimer Timer1;
   QTimer Timer2;
 
@@ -77,8 +84,15 @@ class TIDForm : public QWidget {
   void GroupNameComboBoxCloseUp();
   void NewGroupButtonClick();
   void DeleteGroupButtonClick();
+  void ReadIDButtonClick();
+  void SendIDButtonClick();
+  void UploadButtonClick();
+  void DownLoadButtonClick();
   // Enables Timer2 without restarting a second already running.
   void EnableTimer2();
+
+  // The link session engine with its state.
+  LinkSession& Link() { return link_; }
 
  protected:
   void closeEvent(QCloseEvent* event) override;
@@ -96,9 +110,30 @@ class TIDForm : public QWidget {
   void FormCreate();
   void FormClose();
   void HandlerFinished();
+  // Keeps the commands that would start another exchange or change the group off
+  // while a link session runs; Cancel, the pages and closing stay live.
+  void SetSessionCommandsEnabled(bool enabled);
+  template <typename Transfer>
+  void RunLinkTransfer(Transfer&& transfer);
+
+  void ShowStatusPage() override;
+  void ShowSessionRunning() override;
+  void ShowSessionCancelled() override;
+  void ShowSessionEnded() override;
+  void SetStatusText(const std::string& text) override;
+  void SetIdentityText(const std::string& text) override;
+  void SetPollTimerEnabled(bool enabled) override;
+  void StartPageReturnTimer() override;
+  void ProcessEvents() override;
+  void Beep() override;
+  void ShowInformation(const std::string& text) override;
+  bool Confirm(const std::string& question) override;
+  void NotifyPortRefused(const std::string& advice) override;
 
   StoreFolders folders_;
   QWidget* startWindow_;
+  SerialLinkPort communePort_;
+  LinkSession link_;
   QEventLoop* modalLoop_ = nullptr;
   int runningHandlers_ = 0;
   bool closePending_ = false;

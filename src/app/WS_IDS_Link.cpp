@@ -1,0 +1,110 @@
+// The window's side of the link session: what the engine shows and waits on, and the
+// handlers of the transfers.
+#include <QApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QToolButton>
+
+#include "app/MessageBoxes.h"
+#include "app/TDBGrid.h"
+#include "app/TDBLookupComboBox.h"
+#include "app/WS_IDS.h"
+#include "link/CompanyNameTransfer.h"
+#include "link/IdListTransfer.h"
+
+namespace orvel {
+namespace {
+
+void SetTextColour(QWidget* widget, QPalette::ColorRole role, const QColor& colour) {
+  QPalette palette = widget->palette();
+  palette.setColor(role, colour);
+  widget->setPalette(palette);
+}
+
+QColor WindowTextColour() { return QApplication::palette().color(QPalette::WindowText); }
+
+}  // namespace
+
+template <typename Transfer>
+void TIDForm::RunLinkTransfer(Transfer&& transfer) {
+  SetSessionCommandsEnabled(false);
+  try {
+    transfer();
+  } catch (...) {
+    SetSessionCommandsEnabled(true);
+    throw;
+  }
+  SetSessionCommandsEnabled(true);
+}
+
+void TIDForm::SetSessionCommandsEnabled(bool enabled) {
+  for (QWidget* command :
+       std::initializer_list<QWidget*>{GroupNameComboBox, NewGroupButton, DeleteGroupButton, UploadButton,
+                                       DownLoadButton, ReadIDButton, SendIDButton, Edit3, IDGrid}) {
+    command->setEnabled(enabled);
+  }
+}
+
+void TIDForm::ReadIDButtonClick() {
+  RunLinkTransfer([this] {
+    ReadCompanyName(link_, [this](const std::string& name) { Edit3->setText(QString::fromLatin1(name)); });
+  });
+}
+
+void TIDForm::SendIDButtonClick() {
+  RunLinkTransfer([this] { SendCompanyName(link_, Edit3->text().toLatin1().toStdString()); });
+}
+
+void TIDForm::UploadButtonClick() {
+  RunLinkTransfer([this] { ReadIdList(link_, IDListTable, {TrailerFieldName, VehicleFieldName}); });
+}
+
+void TIDForm::DownLoadButtonClick() {
+  RunLinkTransfer([this] { SendIdList(link_, IDListTable, {TrailerFieldName, VehicleFieldName}); });
+}
+
+void TIDForm::ShowStatusPage() { PageControl1->setCurrentWidget(StatusTab); }
+
+void TIDForm::ShowSessionRunning() {
+  ExitButton->setText(QStringLiteral("Cancel"));
+  SetTextColour(ExitButton, QPalette::ButtonText, QColor(255, 0, 0));
+  SetTextColour(Label3, QPalette::WindowText, WindowTextColour());
+}
+
+void TIDForm::ShowSessionCancelled() { ExitButton->setText(QStringLiteral("Exit")); }
+
+void TIDForm::ShowSessionEnded() {
+  SetTextColour(Label3, QPalette::WindowText, WindowTextColour());
+  ExitButton->setText(QStringLiteral("Exit"));
+  SetTextColour(ExitButton, QPalette::ButtonText, WindowTextColour());
+}
+
+void TIDForm::SetStatusText(const std::string& text) { Label3->setText(QString::fromLatin1(text)); }
+
+void TIDForm::SetIdentityText(const std::string& text) { Label4->setText(QString::fromLatin1(text)); }
+
+void TIDForm::SetPollTimerEnabled(bool enabled) {
+  if (!enabled) {
+    Timer1.stop();
+  } else if (!Timer1.isActive()) {
+    Timer1.start();
+  }
+}
+
+void TIDForm::StartPageReturnTimer() { EnableTimer2(); }
+
+void TIDForm::ProcessEvents() { QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents); }
+
+void TIDForm::Beep() { MessageBeep(); }
+
+void TIDForm::ShowInformation(const std::string& text) { orvel::ShowInformation(text); }
+
+bool TIDForm::Confirm(const std::string& question) {
+  return AskConfirmation(question, ConfirmButtons::YesNoCancel) == BoxResult::Yes;
+}
+
+void TIDForm::NotifyPortRefused(const std::string& advice) { ShowNotice(advice); }
+
+}  // namespace orvel

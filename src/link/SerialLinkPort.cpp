@@ -1,0 +1,34 @@
+#include "link/SerialLinkPort.h"
+
+#include <utility>
+
+#include "serial/TSerialPort.h"
+
+namespace orvel {
+
+SerialLinkPort::SerialLinkPort(TSerialPort& port, PortDeviceMap devices) : port_(port), devices_(std::move(devices)) {}
+
+PortProbe SerialLinkPort::Probe(std::uint16_t portNumber) { return ProbePortAvailability(portNumber, devices_); }
+
+bool SerialLinkPort::IsOpen() const { return port_.Open(); }
+
+void SerialLinkPort::Open(std::uint16_t portNumber) {
+  port_.SetComNumber(portNumber);
+  port_.SetOpen(true);
+}
+
+void SerialLinkPort::Close() { port_.SetOpen(false); }
+
+std::uint16_t SerialLinkPort::ComNumber() const { return port_.ComNumber(); }
+
+std::uint16_t SerialLinkPort::InputCount() const { return port_.InputCount(); }
+
+std::uint16_t SerialLinkPort::ReadBlock(std::span<char> destination) { return port_.ReadBlock(destination); }
+
+void SerialLinkPort::WriteText(std::string_view text) { port_.WriteText(text); }
+
+void SerialLinkPort::DiscardInput() { port_.DiscardInput(); }
+
+void SerialLinkPort::DiscardOutput() { port_.DiscardOutput(); }
+
+}  // namespace orvel
