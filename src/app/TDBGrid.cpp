@@ -1,22 +1,25 @@
 #include "app/TDBGrid.h"
 
+#include <QApplication>
 #include <QHeaderView>
+#include <QFocusEvent>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QPainter>
 #include <QStyledItemDelegate>
 #include <algorithm>
 
 #include "app/DataSourceTableModel.h"
+#include "app/MessageBoxes.h"
 #include "tables/TTable.h"
 
 namespace orvel {
-namespace {
 
-// Draws a line under each row but none between columns, and limits the cell editor to
-// the field's width.
-class RowLineDelegate : public QStyledItemDelegate {
+// Draws a line under each row but none between columns, limits the cell editor to the
+// field's width, and lets the grid see the editor's keys.
+class GridDelegate : public QStyledItemDelegate {
  public:
-  explicit RowLineDelegate(TDBGrid& grid) : QStyledItemDelegate(&grid), grid_(grid) {}
+  explicit GridDelegate(TDBGrid& grid) : QStyledItemDelegate(&grid), grid_(grid) {}
 
   void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override {
     QStyledItemDelegate::paint(painter, option, index);
@@ -32,19 +35,29 @@ class RowLineDelegate : public QStyledItemDelegate {
       if (TTable* table = grid_.ShownTable()) line->setMaxLength(table->Fields(index.column()).Size());
       line->setFrame(false);
     }
+    grid_.EditorOpened(editor);
     return editor;
+  }
+
+ protected:
+  // A box that opens over the window (a refused character's message, say) takes the
+  // focus from the whole window; the cell being typed stays open for when it comes back.
+  bool eventFilter(QObject* object, QEvent* event) override {
+    if (event->type() == QEvent::FocusOut &&
+        static_cast<QFocusEvent*>(event)->reason() == Qt::ActiveWindowFocusReason) {
+      return false;
+    }
+    return QStyledItemDelegate::eventFilter(object, event);
   }
 
  private:
   TDBGrid& grid_;
 };
 
-}  // namespace
-
 TDBGrid::TDBGrid(TDataSource& dataSource, QWidget* parent)
     : QTableView(parent), model_(new DataSourceTableModel(dataSource, this)) {
   setModel(model_);
-  setItemDelegate(new RowLineDelegate(*this));
+  setItemDelegate(new GridDelegate(*this));
   setShowGrid(false);
   verticalHeader()->hide();
   horizontalHeader()->setSectionResizeMode(QHeaderView::Fixed);
@@ -95,6 +108,113 @@ void TDBGrid::FollowTableCursor() {
   followingTable_ = true;
   setCurrentIndex(wanted);
   followingTable_ = false;
+}
+
+void TDBGrid::EditorOpened(QWidget* editor) {
+  openEditor_ = editor;
+  // Installed after the delegate's own filter, so it sees the editor's keys first.
+  editor->installEventFilter(this);
+}
+
+void TDBGrid::CommitOpenEditor() {
+  if (QWidget* editor = openEditor_) {
+    openEditor_ = nullptr;
+    commitData(editor);
+    closeEditor(editor, QAbstractItemDelegate::NoHint);
+  }
+}
+
+void TDBGrid::CloseOpenEditorDiscarding() {
+  if (QWidget* editor = openEditor_) {
+    openEditor_ = nullptr;
+    closeEditor(editor, QAbstractItemDelegate::RevertModelCache);
+  }
+}
+
+bool TDBGrid::KeyDiscarded(const QString& text) {
+  if (text.isEmpty() || !onKeyPress) return false;
+  const char32_t character = text.toUcs4().value(0);
+  if (character < 32 || character == 127) return false;
+  int code = static_cast<int>(character);
+  onKeyPress(code);
+  return code == 0;
+}
+
+void TDBGrid::EnterPressed(bool editorWasOpen) {
+  CommitOpenEditor();
+  int code = '\r';
+  if (onKeyPress) onKeyPress(code);
+  if (!editorWasOpen && currentIndex().isValid()) edit(currentIndex());
+}
+
+bool TDBGrid::OnUntouchedNewRow() const {
+  const TTable* table = ShownTable();
+  return table != nullptr && table->State() == TDataSetState::Insert && !table->Modified();
+}
+
+void TDBGrid::CancelRowChange() {
+  CloseOpenEditorDiscarding();
+  TTable* table = ShownTable();
+  if (table != nullptr && table->State() != TDataSetState::Browse) table->Cancel();
+  FollowTableCursor();
+}
+
+void TDBGrid::AskAndDeleteRow() {
+  TTable* table = ShownTable();
+  if (table == nullptr || table->RowCount() == 0) return;
+  CommitOpenEditor();
+  if (AskConfirmation("Delete record?", ConfirmButtons::OkCancel) != BoxResult::Ok) return;
+  table->Delete();
+  FollowTableCursor();
+}
+
+bool TDBGrid::eventFilter(QObject* watched, QEvent* event) {
+  if (watched != openEditor_ || event->type() != QEvent::KeyPress) return QTableView::eventFilter(watched, event);
+  auto* key = static_cast<QKeyEvent*>(event);
+  switch (key->key()) {
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+      EnterPressed(true);
+      return true;
+    case Qt::Key_Escape:
+      CancelRowChange();
+      return true;
+    default:
+      return KeyDiscarded(key->text());
+  }
+}
+
+void TDBGrid::keyPressEvent(QKeyEvent* event) {
+  TTable* table = ShownTable();
+  const bool plain = event->modifiers() == Qt::NoModifier || event->modifiers() == Qt::KeypadModifier;
+  if (table == nullptr) {
+    QTableView::keyPressEvent(event);
+    return;
+  }
+  if (plain && (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter)) {
+    EnterPressed(false);
+  } else if (plain && event->key() == Qt::Key_Escape) {
+    CancelRowChange();
+  } else if (plain && event->key() == Qt::Key_Insert) {
+    CommitOpenEditor();
+    table->Insert();
+    FollowTableCursor();
+  } else if (event->key() == Qt::Key_Delete && event->modifiers() == Qt::ControlModifier) {
+    AskAndDeleteRow();
+  } else if (plain && event->key() == Qt::Key_Down && currentIndex().row() == table->RowCount() - 1) {
+    CommitOpenEditor();
+    if (!OnUntouchedNewRow()) table->Append();
+    FollowTableCursor();
+  } else if (!KeyDiscarded(event->text())) {
+    QTableView::keyPressEvent(event);
+  }
+}
+
+void TDBGrid::focusOutEvent(QFocusEvent* event) {
+  QTableView::focusOutEvent(event);
+  const QWidget* focus = QApplication::focusWidget();
+  const bool focusStaysInGrid = focus != nullptr && isAncestorOf(focus);
+  if (!focusStaysInGrid && OnUntouchedNewRow()) ShownTable()->Cancel();
 }
 
 }  // namespace orvel

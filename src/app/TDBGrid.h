@@ -1,6 +1,8 @@
 #pragma once
 
+#include <QPointer>
 #include <QTableView>
+#include <functional>
 
 #include "tables/TDataSource.h"
 #include "tables/TField.h"
@@ -13,6 +15,11 @@ class DataSourceTableModel;
 // the field name, edited in place, the grid's current row always the table's current
 // row. Moving to another row stores the change of the row left behind, because moving
 // the table's cursor does.
+//
+// Keys: Down on the last row appends a row, Insert starts one at the cursor, Ctrl+Delete
+// deletes the current row after "Delete record?", Esc drops the current row's change,
+// Enter stores the cell and then opens or closes the cell editor. A new row left
+// untouched is dropped when the cursor leaves it or the grid loses the focus.
 class TDBGrid : public QTableView {
   Q_OBJECT
  public:
@@ -26,13 +33,34 @@ class TDBGrid : public QTableView {
   // Makes the column of this field current, keeping the row.
   void SelectField(const std::string& fieldName);
 
+  // Told of every character typed into the grid or its cell editor, Enter included,
+  // after Enter has stored the cell; the character's code, which the handler may set to
+  // 0 to discard the key.
+  std::function<void(int& code)> onKeyPress;
+
  protected:
   void currentChanged(const QModelIndex& current, const QModelIndex& previous) override;
+  void keyPressEvent(QKeyEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
+  void focusOutEvent(QFocusEvent* event) override;
 
  private:
+  friend class GridDelegate;
+
   void FollowTableCursor();
+  void EditorOpened(QWidget* editor);
+  // Stores the open cell editor's text into the row and closes the editor.
+  void CommitOpenEditor();
+  void CloseOpenEditorDiscarding();
+  // Passes a typed character to onKeyPress; true when the key was discarded.
+  bool KeyDiscarded(const QString& text);
+  void EnterPressed(bool editorWasOpen);
+  void CancelRowChange();
+  void AskAndDeleteRow();
+  bool OnUntouchedNewRow() const;
 
   DataSourceTableModel* model_;
+  QPointer<QWidget> openEditor_;
   bool followingTable_ = false;
   int lastColumn_ = 0;
 };

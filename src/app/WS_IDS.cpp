@@ -100,6 +100,7 @@ void TIDForm::BuildControls() {
   IDGrid->setFont(NamedFont("Tahoma"));
   IDGrid->setFrameStyle(QFrame::NoFrame);
   IDGrid->setToolTip(QStringLiteral("List of all ID's"));
+  IDGrid->onKeyPress = [this](int& key) { IDGridKeyPress(key); };
 
   ExitButton = new QToolButton(this);
   ExitButton->setObjectName("ExitButton");

@@ -84,6 +84,9 @@ class TIDForm : public QWidget, private LinkSessionHost {
   void GroupNameComboBoxCloseUp();
   void NewGroupButtonClick();
   void DeleteGroupButtonClick();
+  // Told of every character typed into the grid, as its 8-bit code (or a larger one for
+  // a character outside the 8-bit set); sets it to 0 to discard the key.
+  void IDGridKeyPress(int& key);
   void ReadIDButtonClick();
   void SendIDButtonClick();
   void UploadButtonClick();
@@ -110,6 +113,8 @@ class TIDForm : public QWidget, private LinkSessionHost {
   void FormCreate();
   void FormClose();
   void HandlerFinished();
+  // Enter's move in the grid; true when it wrapped to the top of the other column.
+  bool EnterWrapped();
   // Keeps the commands that would start another exchange or change the group off
   // while a link session runs; Cancel, the pages and closing stay live.
   void SetSessionCommandsEnabled(bool enabled);

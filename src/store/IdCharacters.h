@@ -1,0 +1,11 @@
+#pragma once
+
+namespace orvel {
+
+// Whether an ID may not take a typed character of the 8-bit set: punctuation and
+// symbols (codes 33-44, 46-47, 58-64, 91-96, 123-150) are refused, so IDs keep to
+// letters, digits, blanks and hyphens. Control codes, the blank, '-', digits, letters
+// and codes 151-255 pass.
+bool IsRefusedIdCharacter(unsigned char code);
+
+}  // namespace orvel
