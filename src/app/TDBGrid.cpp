@@ -60,7 +60,8 @@ TDBGrid::TDBGrid(TDataSource& dataSource, QWidget* parent)
   setItemDelegate(new GridDelegate(*this));
   setShowGrid(false);
   verticalHeader()->hide();
-  horizontalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+  // The columns share the width; the operator cannot drag them.
+  horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
   horizontalHeader()->setSectionsClickable(false);
   horizontalHeader()->setHighlightSections(false);
   setSelectionBehavior(QAbstractItemView::SelectItems);

@@ -30,9 +30,18 @@ QFont NamedFont(const char* family, bool italic = false) {
   return font;
 }
 
+QWidget* AddPage(QTabWidget* pages, const char* name, const QString& caption, const QString& hint) {
+  auto* page = new QWidget;
+  page->setObjectName(QString::fromLatin1(name));
+  page->setToolTip(hint);
+  pages->addTab(page, caption);
+  return page;
+}
+
 // A frame without a caption whose top edge sits just above the page, as on each page.
-QGroupBox* PageFrame(QWidget* page, int width, const QString& hint) {
+QGroupBox* PageFrame(QWidget* page, const char* name, int width, const QString& hint) {
   auto* frame = new QGroupBox(page);
+  frame->setObjectName(QString::fromLatin1(name));
   frame->setGeometry(0, -4, width, 69);
   frame->setToolTip(hint);
   return frame;
@@ -135,12 +144,8 @@ void TIDForm::BuildControls() {
 }
 
 void TIDForm::BuildGroupNamePage() {
-  GroupNameTab = new QWidget;
-  GroupNameTab->setObjectName("GroupNameTab");
-  PageControl1->addTab(GroupNameTab, QStringLiteral("Group Name"));
-
-  GroupBox6 = PageFrame(GroupNameTab, 235, QString());
-  GroupBox6->setObjectName("GroupBox6");
+  GroupNameTab = AddPage(PageControl1, "GroupNameTab", QStringLiteral("Group Name"), QString());
+  GroupBox6 = PageFrame(GroupNameTab, "GroupBox6", 235, QString());
   GroupNameComboBox = new TDBLookupComboBox(DataSource1, kGroupNameField, GroupBox6);
   GroupNameComboBox->setObjectName("GroupNameComboBox");
   GroupNameComboBox->setGeometry(47, 16, 145, 21);
@@ -162,13 +167,8 @@ void TIDForm::BuildGroupNamePage() {
 
 void TIDForm::BuildCompanyNamePage() {
   const QString hint = QStringLiteral("This ID is shown on the top of the printout");
-  CompanyIDTab = new QWidget;
-  CompanyIDTab->setObjectName("CompanyIDTab");
-  CompanyIDTab->setToolTip(hint);
-  PageControl1->addTab(CompanyIDTab, QStringLiteral("Company Name"));
-
-  GroupBox5 = PageFrame(CompanyIDTab, 233, hint);
-  GroupBox5->setObjectName("GroupBox5");
+  CompanyIDTab = AddPage(PageControl1, "CompanyIDTab", QStringLiteral("Company Name"), hint);
+  GroupBox5 = PageFrame(CompanyIDTab, "GroupBox5", 233, hint);
   Edit3 = new QLineEdit(GroupBox5);
   Edit3->setObjectName("Edit3");
   Edit3->setGeometry(69, 16, 100, 21);
@@ -183,13 +183,8 @@ void TIDForm::BuildCompanyNamePage() {
 
 void TIDForm::BuildStatusPage() {
   const QString hint = QStringLiteral("Communication status");
-  StatusTab = new QWidget;
-  StatusTab->setObjectName("StatusTab");
-  StatusTab->setToolTip(hint);
-  PageControl1->addTab(StatusTab, QStringLiteral("Status"));
-
-  GroupBox3 = PageFrame(StatusTab, 233, hint);
-  GroupBox3->setObjectName("GroupBox3");
+  StatusTab = AddPage(PageControl1, "StatusTab", QStringLiteral("Status"), hint);
+  GroupBox3 = PageFrame(StatusTab, "GroupBox3", 233, hint);
   for (auto [label, name, top] : {std::tuple{&Label3, "Label3", 16}, std::tuple{&Label4, "Label4", 36}}) {
     *label = new QLabel(GroupBox3);
     (*label)->setObjectName(QString::fromLatin1(name));
