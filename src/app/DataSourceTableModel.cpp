@@ -1,5 +1,7 @@
 #include "app/DataSourceTableModel.h"
 
+#include "app/MessageBoxes.h"
+#include "app/TesterText.h"
 #include "tables/TTable.h"
 
 namespace orvel {
@@ -44,6 +46,11 @@ Qt::ItemFlags DataSourceTableModel::flags(const QModelIndex& index) const {
 bool DataSourceTableModel::setData(const QModelIndex& index, const QVariant& value, int role) {
   TTable* table = ShownTable();
   if (table == nullptr || !index.isValid() || role != Qt::EditRole) return false;
+  if (!FitsTesterCharacters(value.toString())) {
+    // Typed characters are filtered as they come; this is pasted text.
+    ShowInformation(TesterCharactersRefusal("The pasted text"));
+    return false;
+  }
   if (table->RecNo() != index.row() + 1) table->SetRecNo(index.row() + 1);
   const std::string text = value.toString().toLatin1().toStdString();
   if (text == table->Fields(index.column()).AsString()) return true;

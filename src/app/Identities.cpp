@@ -26,10 +26,11 @@ QFont Verdana(bool bold) {
 
 }  // namespace
 
-TIntroForm::TIntroForm(std::filesystem::path topLevelFolder, QWidget* parent)
+TIntroForm::TIntroForm(std::filesystem::path topLevelFolder, PortDeviceMap devices, QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                           Qt::WindowCloseButtonHint),
-      topLevelFolder_(std::move(topLevelFolder)) {
+      topLevelFolder_(std::move(topLevelFolder)),
+      devices_(std::move(devices)) {
   setObjectName("IntroForm");
   IDGroupTable.DeclareField(kGroupNameField, kGroupNameWidth);
   IDGroupTable.DeclareField(kIdListNameField, kIdListNameWidth);
@@ -101,7 +102,7 @@ void TIntroForm::FormCreate() {
 }
 
 void TIntroForm::StartButtonClick() {
-  IDForm = new TIDForm(StoreFoldersUnder(topLevelFolder_), this);
+  IDForm = new TIDForm(StoreFoldersUnder(topLevelFolder_), this, devices_);
   hide();
   IDForm->ShowModal();
 }

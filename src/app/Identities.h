@@ -4,6 +4,7 @@
 #include <QWidget>
 #include <filesystem>
 
+#include "serial/PortDeviceMap.h"
 #include "tables/TTable.h"
 
 class QLabel;
@@ -19,7 +20,10 @@ class TIDForm;
 class TIntroForm : public QWidget {
   Q_OBJECT
  public:
-  explicit TIntroForm(std::filesystem::path topLevelFolder, QWidget* parent = nullptr);
+  // devices names the serial device of each port number for the Configure IDs windows
+  // that Start opens.
+  explicit TIntroForm(std::filesystem::path topLevelFolder, PortDeviceMap devices = SystemPortDevices(),
+                      QWidget* parent = nullptr);
 
   QLabel* Image1 = nullptr;
   QLabel* Panel2 = nullptr;
@@ -38,6 +42,7 @@ class TIntroForm : public QWidget {
   void ExitButtonClick();
 
   std::filesystem::path topLevelFolder_;
+  PortDeviceMap devices_;
   // Used only to create the group table when the store is first set up.
   TTable IDGroupTable;
 };

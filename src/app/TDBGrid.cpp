@@ -1,8 +1,8 @@
 #include "app/TDBGrid.h"
 
 #include <QApplication>
-#include <QHeaderView>
 #include <QFocusEvent>
+#include <QHeaderView>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QPainter>
@@ -117,17 +117,23 @@ void TDBGrid::EditorOpened(QWidget* editor) {
   editor->installEventFilter(this);
 }
 
+void TDBGrid::closeEditor(QWidget* editor, QAbstractItemDelegate::EndEditHint hint) {
+  if (editor == openEditor_) openEditor_ = nullptr;
+  QTableView::closeEditor(editor, hint);
+}
+
 void TDBGrid::CommitOpenEditor() {
   if (QWidget* editor = openEditor_) {
-    openEditor_ = nullptr;
     commitData(editor);
-    closeEditor(editor, QAbstractItemDelegate::NoHint);
+    CloseOpenEditorDiscarding();
   }
 }
 
 void TDBGrid::CloseOpenEditorDiscarding() {
   if (QWidget* editor = openEditor_) {
-    openEditor_ = nullptr;
+    // Closing moves the focus away from the editor; the delegate must not take that for
+    // the operator leaving the cell and commit the closed editor a second time.
+    editor->removeEventFilter(itemDelegate());
     closeEditor(editor, QAbstractItemDelegate::RevertModelCache);
   }
 }

@@ -130,6 +130,7 @@ class TIDForm : public QWidget, private LinkSessionHost {
   void SetPollTimerEnabled(bool enabled) override;
   void StartPageReturnTimer() override;
   void ProcessEvents() override;
+  void ProcessPendingEvents() override;
   void Beep() override;
   void ShowInformation(const std::string& text) override;
   bool Confirm(const std::string& question) override;

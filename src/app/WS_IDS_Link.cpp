@@ -10,6 +10,7 @@
 #include "app/MessageBoxes.h"
 #include "app/TDBGrid.h"
 #include "app/TDBLookupComboBox.h"
+#include "app/TesterText.h"
 #include "app/WS_IDS.h"
 #include "link/CompanyNameTransfer.h"
 #include "link/IdListTransfer.h"
@@ -49,12 +50,21 @@ void TIDForm::SetSessionCommandsEnabled(bool enabled) {
 
 void TIDForm::ReadIDButtonClick() {
   RunLinkTransfer([this] {
-    ReadCompanyName(link_, [this](const std::string& name) { Edit3->setText(QString::fromLatin1(name)); });
+    ReadCompanyName(link_, [this](const std::string& name) {
+      Edit3->setText(QString::fromLatin1(name));
+      // A full 16-character name is wider than the box: show its beginning.
+      Edit3->setCursorPosition(0);
+    });
   });
 }
 
 void TIDForm::SendIDButtonClick() {
-  RunLinkTransfer([this] { SendCompanyName(link_, Edit3->text().toLatin1().toStdString()); });
+  const QString companyName = Edit3->text();
+  if (!FitsTesterCharacters(companyName)) {
+    ShowInformation(TesterCharactersRefusal("The company name"));
+    return;
+  }
+  RunLinkTransfer([this, &companyName] { SendCompanyName(link_, companyName.toLatin1().toStdString()); });
 }
 
 void TIDForm::UploadButtonClick() {
@@ -96,6 +106,8 @@ void TIDForm::SetPollTimerEnabled(bool enabled) {
 void TIDForm::StartPageReturnTimer() { EnableTimer2(); }
 
 void TIDForm::ProcessEvents() { QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents); }
+
+void TIDForm::ProcessPendingEvents() { QCoreApplication::processEvents(QEventLoop::AllEvents); }
 
 void TIDForm::Beep() { MessageBeep(); }
 

@@ -52,15 +52,23 @@ void LinkSession::StartLinkSession() {
 
 void LinkSession::FindInstrument() {
   --PortNumber;
+  bool requestSentThisRound = false;
   for (;;) {
     port_.Close();
-    PortNumber = PortNumber == kLastPortNumber ? 1 : static_cast<std::uint8_t>(PortNumber + 1);
+    if (PortNumber == kLastPortNumber) {
+      if (!requestSentThisRound) RestUntilNextResendTick();
+      requestSentThisRound = false;
+      PortNumber = 1;
+    } else {
+      ++PortNumber;
+    }
     const PortProbe probe = port_.Probe(PortNumber);
     if (probe.availability == PortAvailability::Available || probe.availability == PortAvailability::Busy) {
       host_.SetStatusText("Looking for instrument on Com" + std::to_string(PortNumber) + "...");
       try {
         port_.Open(PortNumber);
         SendRequest(RequestCode::Identify, IdentificationAddress);
+        requestSentThisRound = true;
       } catch (const EOpenComm&) {
         host_.Beep();
       }
@@ -76,6 +84,11 @@ void LinkSession::FindInstrument() {
   }
 }
 
+void LinkSession::RestUntilNextResendTick() {
+  const std::uint8_t retries = RetryCount;
+  while (!Aborted && !pollFailure_ && RetryCount == retries) host_.ProcessEvents();
+}
+
 void LinkSession::IdentifyInstrument() {
   SendRequest(RequestCode::Identify, FollowUpAddress);
   const std::string serial = DecodeHexWords(InstrumentData.substr(0, 8));
@@ -84,9 +97,11 @@ void LinkSession::IdentifyInstrument() {
   if (!Aborted) Settle(kFollowUpAnswerTicks, true);
 }
 
-void LinkSession::Settle(std::uint8_t ticks, bool stopOnFrame) {
+void LinkSession::Settle(std::uint64_t ticks, bool stopOnFrame) {
   const std::uint64_t framesBefore = framesTaken_;
-  while (!Aborted && !pollFailure_ && TickCount < ticks && !(stopOnFrame && framesTaken_ != framesBefore)) {
+  const std::uint64_t ticksBefore = pollTicks_;
+  while (!Aborted && !pollFailure_ && pollTicks_ - ticksBefore < ticks &&
+         !(stopOnFrame && framesTaken_ != framesBefore)) {
     host_.ProcessEvents();
   }
 }
@@ -104,9 +119,14 @@ void LinkSession::SendRequest(RequestCode code, TesterAddress address) {
   TickCount = 0;
   RetryCount = 0;
   ReplyOk = false;
+  firstSendTick_ = lastSendTick_ = pollTicks_;
 }
 
 void LinkSession::Timer1Timer() {
+  ++pollTicks_;
+  // Once an answer is accepted the wait only drains late copies of it; a re-send would
+  // just bring another copy for the next request to take as its own answer.
+  const bool answered = ReplyOk;
   const TakenReply taken = Identified ? TakeShortReply(port_) : TakeLongReply(port_);
   if (taken.outcome != ReplyOutcome::NothingTaken) {
     ++framesTaken_;
@@ -114,6 +134,8 @@ void LinkSession::Timer1Timer() {
     if (taken.outcome == ReplyOutcome::TakenAndPassed) ReplyOk = true;
   }
   if (++TickCount <= kTicksPerAnswerWindow) return;
+  TickCount = 0;
+  if (answered) return;
   try {
     if (port_.IsOpen()) {
       port_.DiscardInput();
@@ -124,20 +146,29 @@ void LinkSession::Timer1Timer() {
     if (!pollFailure_) pollFailure_ = std::current_exception();
   }
   ++RetryCount;
-  TickCount = 0;
+  lastSendTick_ = pollTicks_;
   host_.Beep();
 }
 
 WaitOutcome LinkSession::WaitForReply() {
+  // Only when no outcome is decided does the wait block for the next event: a wait that
+  // is over at once (an absent port after a wait that gave up) passes without a tick.
+  host_.ProcessPendingEvents();
   for (;;) {
-    host_.ProcessEvents();
     if (pollFailure_) std::rethrow_exception(std::exchange(pollFailure_, nullptr));
     if (Aborted) return WaitOutcome::Cancelled;
     if (RetryCount > kResendsBeforeGivingUp) return WaitOutcome::NoReply;
     if (ReplyOk) break;
+    host_.ProcessEvents();
   }
   if (RetryCount > 0) {
-    Settle(kTicksPerAnswerWindow, false);
+    // The answer may have been to the first send, so the tester may take as long again to
+    // answer the last re-send: the line is drained for that long before the next request
+    // can go out. Frames taken meanwhile are drained, not answers: a spoilt copy must not
+    // replace the answer already accepted.
+    std::string accepted = ReplyData;
+    Settle(lastSendTick_ - firstSendTick_, false);
+    ReplyData = std::move(accepted);
     if (pollFailure_) std::rethrow_exception(std::exchange(pollFailure_, nullptr));
     if (Aborted) return WaitOutcome::Cancelled;
   }

@@ -20,8 +20,9 @@ enum class WaitOutcome { Reply, NoReply, Cancelled };
 // Everything runs on the window's thread. A request line goes out once, then again at
 // every 11th poll tick (100 ms each) while no valid answer has come; after the third
 // re-send the wait gives up. When the answer came only after a re-send, the answer to
-// that re-send may still be on its way, so the wait lets a full answer window pass before
-// the next request can go out; after the follow-up request that ends the identification,
+// that re-send may still be on its way, so the wait drains the line, without re-sending,
+// for as long as the first send was ahead of the last re-send before the next request
+// can go out; after the follow-up request that ends the identification,
 // which the tester may or may not answer, it waits a moment for that answer. The wait
 // handles the window's events itself, so the poll
 // and the Cancel button work while a transfer handler waits.
@@ -86,17 +87,26 @@ class LinkSession {
 
  private:
   void FindInstrument();
+  // A round of the search in which no port could be asked (every port absent, refused
+  // or busy) would otherwise start the next at once and keep the processor busy: it
+  // waits for the poll's next re-send tick, at most 1.1 s, first.
+  void RestUntilNextResendTick();
   void IdentifyInstrument();
-  // Handles events until TickCount reaches ticks, a frame is taken (when stopOnFrame),
+  // Handles events for as many poll ticks, until a frame is taken (when stopOnFrame),
   // the operator cancels or the poll fails. A reply frame carries nothing that ties it to
   // its request, so an answer still on its way when the next request goes out would be
   // taken as that request's answer: these pauses let such answers arrive first.
-  void Settle(std::uint8_t ticks, bool stopOnFrame);
+  void Settle(std::uint64_t ticks, bool stopOnFrame);
   void EndAfterError() noexcept;
 
   LinkPort& port_;
   LinkSessionHost& host_;
   std::uint64_t framesTaken_ = 0;
+  // Poll ticks since the session object was made, and the ticks of the last request's
+  // first send and of its latest re-send.
+  std::uint64_t pollTicks_ = 0;
+  std::uint64_t firstSendTick_ = 0;
+  std::uint64_t lastSendTick_ = 0;
   // A failure of the poll's re-send, handed to the waiting handler to report once.
   std::exception_ptr pollFailure_;
   // Devices the operator was already told about in this session.

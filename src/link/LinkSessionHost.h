@@ -25,6 +25,9 @@ class LinkSessionHost {
   // Handles every pending event of the window, poll ticks and Cancel clicks included,
   // and waits for the next one if there is none, so a waiting session uses no CPU.
   virtual void ProcessEvents() = 0;
+  // Handles the events already pending without waiting for more. A host whose events
+  // are only its poll ticks has nothing to do here.
+  virtual void ProcessPendingEvents() {}
   virtual void Beep() = 0;
   virtual void ShowInformation(const std::string& text) = 0;
   // Asks with Yes, No and Cancel; true only for Yes.

@@ -7,8 +7,11 @@
 #include <sys/ioctl.h>
 
 #include <cerrno>
+#include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <memory>
+#include <mutex>
 #include <string_view>
 
 namespace orvel {
@@ -62,15 +65,30 @@ bool HasUart(const std::string& name) {
 }  // namespace
 
 PortDeviceMap SystemPortDevices() {
-  return [](std::uint16_t port) -> std::optional<std::string> {
+  // The search asks for every port number in turn; one look at /dev serves a whole
+  // round, and a look at most a second old still finds an adapter plugged in since.
+  struct Listing {
+    std::mutex mutex;
+    std::chrono::steady_clock::time_point takenAt;
+    std::vector<std::string> devices;
+    bool taken = false;
+  };
+  auto listing = std::make_shared<Listing>();
+  return [listing](std::uint16_t port) -> std::optional<std::string> {
     if (port == 0) {
       return std::nullopt;
     }
-    const std::vector<std::string> devices = OrderSerialDevices(DeviceNodeNames(), HasUart);
-    if (port > devices.size()) {
+    const std::lock_guard lock(listing->mutex);
+    const auto now = std::chrono::steady_clock::now();
+    if (!listing->taken || now - listing->takenAt > std::chrono::seconds(1)) {
+      listing->devices = OrderSerialDevices(DeviceNodeNames(), HasUart);
+      listing->takenAt = now;
+      listing->taken = true;
+    }
+    if (port > listing->devices.size()) {
       return std::nullopt;
     }
-    return std::string(kDeviceFolder) + devices[port - 1U];
+    return std::string(kDeviceFolder) + listing->devices[port - 1U];
   };
 }
 

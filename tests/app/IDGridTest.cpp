@@ -55,7 +55,8 @@ class IDGridTest : public testing::IDFormFixture {
     table.SetTableName(form->IDListTable.TableName());
     table.Open();
     std::vector<std::pair<std::string, std::string>> rows;
-    for (int row = 0; row < table.RecordCount(); ++row) rows.emplace_back(table.CellText(row, 0), table.CellText(row, 1));
+    for (int row = 0; row < table.RecordCount(); ++row)
+      rows.emplace_back(table.CellText(row, 0), table.CellText(row, 1));
     return rows;
   }
 };
@@ -180,6 +181,25 @@ TEST_F(IDGridTest, InsertStartsARowAtTheCursor) {
   const auto rows = Stored();
   ASSERT_EQ(rows.size(), 33u);
   EXPECT_EQ(rows[2].first, "INSERTED");
+}
+
+}  // namespace
+}  // namespace orvel
+
+namespace orvel {
+namespace {
+
+TEST_F(IDGridTest, PastedTextWithCharactersTheTesterCannotStoreIsRefused) {
+  Type("A");
+  ASSERT_NE(Editor(), nullptr);
+  QApplication::clipboard()->setText(QString::fromUtf8("\u20AC5"));
+  Press(Qt::Key_V, Qt::ControlModifier);
+  ModalDriver driver;
+  driver.Then([](QWidget* box) { testing::PressKey(box, Qt::Key_Return); });
+  Press(Qt::Key_Down);
+  ASSERT_EQ(driver.Answered(), 1);
+  EXPECT_TRUE(driver.Seen()[0].text.startsWith("The pasted text holds characters the tester cannot store"));
+  EXPECT_EQ(Stored()[0].first, "");
 }
 
 }  // namespace

@@ -1,0 +1,75 @@
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "LinkSessionFixture.h"
+#include "link/CompanyNameTransfer.h"
+#include "link/ProtocolError.h"
+
+namespace orvel::test {
+namespace {
+
+class CompanyName : public LinkSessionTest {
+ protected:
+  CompanyName() {
+    PlaceTester(1);
+    AcknowledgeWrites();
+  }
+};
+
+struct SendCase {
+  std::string name;
+  std::string line;
+};
+
+class SendCompanyNameOf : public CompanyName, public ::testing::WithParamInterface<SendCase> {};
+
+TEST_P(SendCompanyNameOf, WritesItPaddedTo16Characters) {
+  SendCompanyName(session, GetParam().name);
+
+  EXPECT_EQ(WritesFrom("!00002"), std::vector<std::string>{GetParam().line});
+  // No status text of its own before the request: the search's last one stays.
+  EXPECT_EQ(timeline.Texts("status "),
+            (std::vector<std::string>{"", "Looking for instrument on Com1...", "Company ID successfully sent"}));
+  ExpectEndedWith("Company ID successfully sent");
+}
+
+INSTANTIATE_TEST_SUITE_P(LinkSession, SendCompanyNameOf,
+                         ::testing::Values(SendCase{"ABCDE", "!0000201C2ABCDE           \r"},
+                                           SendCase{"", "!0000201C2                \r"},
+                                           SendCase{"0123456789ABCDEF", "!0000201C20123456789ABCDEF\r"}));
+
+TEST_F(CompanyName, ReadHandsOverAll16CharactersWithTrailingBlanks) {
+  port.Answer(ReadLine(0x01C2), ShortFrame("ACME  LTD"));
+  std::vector<std::string> handedOver;
+
+  ReadCompanyName(session, [&](const std::string& name) { handedOver.push_back(name); });
+
+  EXPECT_EQ(handedOver, std::vector<std::string>{"ACME  LTD       "});
+  EXPECT_EQ(WritesFrom("!00003"), std::vector<std::string>{"!0000301C2\r"});
+  ExpectEndedWith("Company ID successfully acquired");
+}
+
+TEST_F(CompanyName, UnansweredSendLeavesTheSessionFailed) {
+  port.Answer("!00002", "");
+
+  SendCompanyName(session, "ACME");
+
+  EXPECT_EQ(WriteCount("!0000201C2"), 4);
+  ExpectFailedState("Unable to send data");
+}
+
+// A carriage return would end the request line early at the tester; the name is refused
+// and the session does not go on polling and holding the port.
+TEST_F(CompanyName, NameWithACarriageReturnIsRefusedAndEndsTheSession) {
+  EXPECT_THROW(SendCompanyName(session, "AC\rME"), EProtocol);
+
+  EXPECT_EQ(WriteCount("!00002"), 0);
+  EXPECT_TRUE(session.Aborted);
+  EXPECT_FALSE(port.IsOpen());
+  EXPECT_FALSE(host.PollTimerEnabled());
+  EXPECT_EQ(timeline.Count("ended"), 1);
+}
+
+}  // namespace
+}  // namespace orvel::test
