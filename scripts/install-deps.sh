@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Installs the Debian 12 packages that building, running and testing Orvel IDs need.
+# Installs the Debian 12 packages that building, running and testing Orvel IDs need, and
+# any further packages named as arguments (the fuzzers' compiler, for instance).
 # As root it installs what is missing; otherwise it prints the command to run and stops.
 set -euo pipefail
 
@@ -8,6 +9,7 @@ packages=(
   qt6-base-dev libsqlite3-dev
   libgtest-dev libgmock-dev
   fonts-dejavu-core
+  "$@"
 )
 
 missing=()

@@ -19,3 +19,5 @@ build_and_test() {
 build_and_test "$root/build/test" -DCMAKE_BUILD_TYPE=Debug
 build_and_test "$root/build/asan" -DCMAKE_BUILD_TYPE=Debug -DORVEL_SANITIZE=address
 build_and_test "$root/build/tsan" -DCMAKE_BUILD_TYPE=Debug -DORVEL_SANITIZE=thread -DORVEL_BUILD_APP=OFF
+# The libFuzzer targets, each for a bounded time over its corpus (clang, in build/fuzz).
+bash "$root/scripts/fuzz.sh"

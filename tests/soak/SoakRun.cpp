@@ -1,0 +1,408 @@
+#include "SoakRun.h"
+
+#include <algorithm>
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <ostream>
+#include <random>
+#include <stdexcept>
+#include <string_view>
+
+#include "IdText.h"
+#include "PollUntil.h"
+#include "SoakHost.h"
+#include "TempFolder.h"
+#include "link/CompanyNameTransfer.h"
+#include "link/IdListTransfer.h"
+#include "link/LinkSession.h"
+#include "link/SerialLinkPort.h"
+#include "serial/PortSettings.h"
+#include "serial/TSerialPort.h"
+#include "simulator/TesterSimulator.h"
+#include "tables/TTable.h"
+
+namespace orvel::testing {
+namespace {
+
+constexpr std::size_t kSlots = 32;
+constexpr int kIdWidth = static_cast<int>(kIdTextWidth);
+constexpr const char* kTrailerField = "Trailer ID";
+constexpr const char* kVehicleField = "Vehicle ID";
+constexpr const char* kIdListName = "Soak pairs";
+constexpr std::uint16_t kTesterPort = 1;
+// Enough for every request of the longest transfer to use up all its re-sends, and for
+// several rounds of the port search besides.
+constexpr std::size_t kTickBudgetPerTransfer = 80 * 45;
+// The request line itself and its three re-sends.
+constexpr std::size_t kSendsOfAFailedRequest = 4;
+// Settles the caches of SQLite, the C++ runtime and the allocator before anything is counted.
+constexpr std::size_t kHeapSlackBytes = 64 * 1024;
+
+// IDs as operators type them, Latin-1 letters and trailing blanks included.
+class TextSource {
+ public:
+  explicit TextSource(std::mt19937_64& random) : random_(random) {}
+
+  std::string Next() {
+    static constexpr std::string_view kAlphabet =
+        "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789 -\xC4\xD6\xDC\xE4\xF6\xFC\xE9\xDF";
+    std::uniform_int_distribution<std::size_t> length(0, kIdTextWidth);
+    std::uniform_int_distribution<std::size_t> pick(0, kAlphabet.size() - 1);
+    std::string text(length(random_), ' ');
+    for (char& character : text) character = kAlphabet[pick(random_)];
+    return text;
+  }
+
+ private:
+  std::mt19937_64& random_;
+};
+
+struct IdPairs {
+  std::vector<std::string> trailers;
+  std::vector<std::string> vehicles;
+};
+
+void CreateIdList(const std::filesystem::path& folder) {
+  TTable table;
+  table.SetDatabaseName(folder.string());
+  table.SetTableName(kIdListName);
+  table.FieldDefs().Add(kTrailerField, kIdWidth);
+  table.FieldDefs().Add(kVehicleField, kIdWidth);
+  table.CreateTable();
+  table.Open();
+  for (std::size_t slot = 0; slot < kSlots; ++slot) {
+    table.Append();
+    table.Post();
+  }
+}
+
+IdPairs TableIds(TTable& table) {
+  IdPairs pairs;
+  for (int row = 0; row < table.RecordCount(); ++row) {
+    pairs.trailers.push_back(table.CellText(row, 0));
+    pairs.vehicles.push_back(table.CellText(row, 1));
+  }
+  return pairs;
+}
+
+IdPairs TesterIds(const sim::TesterSimulator& tester) {
+  IdPairs pairs;
+  for (std::size_t slot = 0; slot < kSlots; ++slot) {
+    pairs.trailers.push_back(tester.TrailerId(slot));
+    pairs.vehicles.push_back(tester.VehicleId(slot));
+  }
+  return pairs;
+}
+
+// Each ID is either what it was or what the transfer was to make it: a transfer that
+// stopped part way leaves a mix of the two, never a third text.
+std::string MixedIdsProblem(const IdPairs& now, const IdPairs& before, const IdPairs& wanted) {
+  if (now.trailers.size() != kSlots || now.vehicles.size() != kSlots) {
+    return "holds " + std::to_string(now.trailers.size()) + " pairs instead of 32";
+  }
+  for (std::size_t slot = 0; slot < kSlots; ++slot) {
+    for (const auto& [column, name] : {std::pair{&IdPairs::trailers, "Trailer"}, {&IdPairs::vehicles, "Vehicle"}}) {
+      const std::string& text = (now.*column)[slot];
+      if (text != (before.*column)[slot] && text != (wanted.*column)[slot]) {
+        return std::string(name) + " ID of slot " + std::to_string(slot) + " reads '" + text + "', expected '" +
+               (wanted.*column)[slot] + "' or the earlier '" + (before.*column)[slot] + "'";
+      }
+    }
+  }
+  return {};
+}
+
+std::string SameIdsProblem(const IdPairs& now, const IdPairs& wanted) { return MixedIdsProblem(now, wanted, wanted); }
+
+sim::FaultSettings FaultsScaledTo(std::chrono::milliseconds pollPeriod) {
+  // The defaults fit the window's 100 ms poll; the same number of ticks here.
+  sim::FaultSettings settings;
+  settings.delay = pollPeriod * 15;
+  settings.gap = std::max(std::chrono::milliseconds(1), pollPeriod * 3 / 2);
+  settings.nulPosition = 10;
+  return settings;
+}
+
+// One simulated tester with the program's side of the cable: the serial port object, the
+// link session and its host, and the ID list table, all given back when the round ends.
+class TesterRound {
+ public:
+  TesterRound(const SoakPlan& plan, const std::filesystem::path& folder, std::uint64_t faultSeed)
+      : serialPort_(Devices()),
+        linkPort_(serialPort_, Devices()),
+        host_(plan.pollPeriod, kTickBudgetPerTransfer),
+        session_(linkPort_, host_) {
+    host_.Attach(session_);
+    serialPort_.SetSettings(TesterPortSettings());
+    tester_.SetIdentity({"2143", "V2", "Soak tester"});
+    tester_.SetRandomFaults({faultSeed, plan.faultProbability, {}, FaultsScaledTo(plan.pollPeriod)});
+    tester_.Start();
+    idList_.SetDatabaseName(folder.string());
+    idList_.SetTableName(kIdListName);
+    idList_.Open();
+  }
+
+  ~TesterRound() {
+    // What the operator's Cancel and closing the window would do after a failed transfer.
+    if (session_.Port().IsOpen()) session_.EndLinkSession();
+  }
+
+  TesterRound(const TesterRound&) = delete;
+  TesterRound& operator=(const TesterRound&) = delete;
+
+  sim::TesterSimulator& Tester() { return tester_; }
+  SoakHost& Host() { return host_; }
+  LinkSession& Session() { return session_; }
+  TTable& IdList() { return idList_; }
+
+ private:
+  PortDeviceMap Devices() {
+    return [this](std::uint16_t port) -> std::optional<std::string> {
+      if (port == kTesterPort) return tester_.DevicePath();
+      return std::nullopt;
+    };
+  }
+
+  sim::TesterSimulator tester_;
+  TSerialPort serialPort_;
+  SerialLinkPort linkPort_;
+  SoakHost host_;
+  LinkSession session_;
+  TTable idList_;
+};
+
+struct Expectations {
+  std::string successText;
+  std::string failureText;
+  // Checks the data once the transfer ended; succeeded says how. Empty when all is well.
+  std::function<std::string(bool succeeded)> check;
+};
+
+Expectations PrepareReadIds(TesterRound& round, TextSource& texts, std::function<void()>& run) {
+  sim::TesterSimulator& tester = round.Tester();
+  for (std::size_t slot = 0; slot < kSlots; ++slot) {
+    tester.SetTrailerId(slot, texts.Next());
+    tester.SetVehicleId(slot, texts.Next());
+  }
+  TTable& table = round.IdList();
+  run = [&round, &table] { ReadIdList(round.Session(), table, {kTrailerField, kVehicleField}); };
+  return {"IDs successfully acquired", "Unable to read data",
+          [&table, before = TableIds(table), wanted = TesterIds(tester)](bool succeeded) {
+            const IdPairs now = TableIds(table);
+            return succeeded ? SameIdsProblem(now, wanted) : MixedIdsProblem(now, before, wanted);
+          }};
+}
+
+Expectations PrepareSendIds(TesterRound& round, TextSource& texts, std::function<void()>& run) {
+  TTable& table = round.IdList();
+  IdPairs wanted;
+  table.First();
+  for (std::size_t slot = 0; slot < kSlots; ++slot, table.Next()) {
+    table.Edit();
+    for (auto [field, column] : {std::pair{kTrailerField, &IdPairs::trailers}, {kVehicleField, &IdPairs::vehicles}}) {
+      const std::string text = texts.Next();
+      table.FieldByName(field).SetAsString(text);
+      (wanted.*column).push_back(PaddedId(text));
+    }
+    table.Post();
+  }
+  sim::TesterSimulator& tester = round.Tester();
+  run = [&round, &table] { SendIdList(round.Session(), table, {kTrailerField, kVehicleField}); };
+  return {"IDs successfully sent", "Unable to send data",
+          [&tester, before = TesterIds(tester), wanted](bool succeeded) {
+            const IdPairs now = TesterIds(tester);
+            return succeeded ? SameIdsProblem(now, wanted) : MixedIdsProblem(now, before, wanted);
+          }};
+}
+
+Expectations PrepareReadName(TesterRound& round, TextSource& texts, std::function<void()>& run,
+                             std::shared_ptr<std::vector<std::string>> shown) {
+  sim::TesterSimulator& tester = round.Tester();
+  tester.SetCompanyName(texts.Next());
+  run = [&round, shown] {
+    ReadCompanyName(round.Session(), [shown](const std::string& name) { shown->push_back(name); });
+  };
+  return {"Company ID successfully acquired", "Unable to read data",
+          [shown, wanted = tester.CompanyName()](bool succeeded) -> std::string {
+            const std::vector<std::string> expected = succeeded ? std::vector{wanted} : std::vector<std::string>{};
+            if (*shown == expected) return {};
+            return "company name shown " + std::to_string(shown->size()) + " times" +
+                   (shown->empty() ? std::string() : ", last as '" + shown->back() + "'") + "; tester holds '" +
+                   wanted + "'";
+          }};
+}
+
+Expectations PrepareSendName(TesterRound& round, TextSource& texts, std::function<void()>& run) {
+  sim::TesterSimulator& tester = round.Tester();
+  const std::string name = texts.Next();
+  run = [&round, name] { SendCompanyName(round.Session(), name); };
+  return {"Company ID successfully sent", "Unable to send data",
+          [&tester, before = tester.CompanyName(), wanted = PaddedId(name)](bool succeeded) -> std::string {
+            const std::string now = tester.CompanyName();
+            if (now == wanted || (!succeeded && now == before)) return {};
+            return "tester holds company name '" + now + "', expected '" + wanted + "'";
+          }};
+}
+
+std::size_t SendsSince(const sim::TesterSimulator& tester, std::size_t fromLine, const std::string& line) {
+  const std::vector<sim::ReceivedLine> log = tester.RequestLog();
+  return static_cast<std::size_t>(
+      std::count_if(log.begin() + static_cast<std::ptrdiff_t>(fromLine), log.end(),
+                    [&](const sim::ReceivedLine& received) { return received.text == line; }));
+}
+
+bool FaultHitLine(const std::vector<sim::FaultRecord>& faults, std::size_t fromLine, const std::string& line) {
+  return std::any_of(faults.begin(), faults.end(),
+                     [&](const sim::FaultRecord& fault) { return fault.lineNumber > fromLine && fault.line == line; });
+}
+
+// Runs one transfer and returns what went wrong with it, or nothing.
+std::optional<std::string> RunTransfer(TesterRound& round, TransferKind kind, TextSource& texts, bool& succeeded) {
+  SoakHost& host = round.Host();
+  LinkSession& session = round.Session();
+  sim::TesterSimulator& tester = round.Tester();
+
+  std::function<void()> run;
+  auto shown = std::make_shared<std::vector<std::string>>();
+  Expectations expect;
+  switch (kind) {
+    case TransferKind::ReadIds:
+      expect = PrepareReadIds(round, texts, run);
+      break;
+    case TransferKind::SendIds:
+      expect = PrepareSendIds(round, texts, run);
+      break;
+    case TransferKind::ReadCompanyName:
+      expect = PrepareReadName(round, texts, run, shown);
+      break;
+    case TransferKind::SendCompanyName:
+      expect = PrepareSendName(round, texts, run);
+      break;
+  }
+
+  const std::size_t linesBefore = tester.RequestCount();
+  host.BeginTransfer();
+  try {
+    run();
+  } catch (const std::exception& error) {
+    return std::string("an error escaped the transfer: ") + error.what();
+  }
+
+  if (host.RanOutOfTicks()) return "the transfer did not end within its tick budget: it hung";
+  if (!host.RefusalNotices().empty()) return "the search reported a refused port: " + host.RefusalNotices().front();
+  if (!tester.Running()) return "the simulated tester stopped: " + tester.Failure();
+
+  const std::vector<std::string>& boxes = host.InformationBoxes();
+  succeeded = host.StatusText() == expect.successText && boxes.empty();
+  if (succeeded && session.Port().IsOpen()) return "the port was left open after a success";
+  if (!succeeded) {
+    if (boxes != std::vector{expect.failureText}) {
+      return "ended neither in success nor with its failure message: status '" + host.StatusText() + "', " +
+             std::to_string(boxes.size()) + " boxes" + (boxes.empty() ? std::string() : ", first '" + boxes[0] + "'");
+    }
+    if (!FaultHitLine(tester.InjectedFaults(), linesBefore, session.LastRequest)) {
+      return "failure reported without a fault on the request '" + session.LastRequest.substr(0, 10) + "'";
+    }
+    if (host.PollTimerEnabled()) return "the poll went on after the failure was reported";
+    // The last re-send goes out as the wait gives up; a write it carries may still be
+    // stored by the tester, so the next transfer's expectations are set only after it.
+    const std::string failedLine = session.LastRequest;
+    if (!PollUntil([&] { return SendsSince(tester, linesBefore, failedLine) >= kSendsOfAFailedRequest; })) {
+      return "the failed request '" + failedLine.substr(0, 10) + "' did not reach the tester four times";
+    }
+    // The operator acknowledges the failed state with Cancel before the next transfer.
+    session.Cancel();
+  }
+  std::string problem = expect.check(succeeded);
+  if (!problem.empty()) return (succeeded ? "after a success: " : "after a failure: ") + problem;
+  return std::nullopt;
+}
+
+}  // namespace
+
+std::size_t SoakReport::Transfers() const {
+  std::size_t total = 0;
+  for (std::size_t kind = 0; kind < kTransferKinds; ++kind) total += succeeded[kind] + failed[kind];
+  return total + violations.size();
+}
+
+std::string_view TransferKindName(TransferKind kind) {
+  switch (kind) {
+    case TransferKind::ReadIds:
+      return "Read IDs";
+    case TransferKind::SendIds:
+      return "Send IDs";
+    case TransferKind::ReadCompanyName:
+      return "Read company name";
+    case TransferKind::SendCompanyName:
+      return "Send company name";
+  }
+  return "?";
+}
+
+SoakReport RunSoak(const SoakPlan& plan, std::ostream* progress) {
+  if (plan.transfersPerTester == 0) throw std::invalid_argument("a simulated tester must serve at least one transfer");
+  SoakReport report;
+  report.atStart = MeasureProcessResources();
+  report.afterWarmUp = report.atStart;
+  {
+    const TempFolder folder;
+    CreateIdList(folder.Path());
+    std::mt19937_64 random(plan.seed);
+    TextSource texts(random);
+    std::uniform_int_distribution<int> pickKind(0, static_cast<int>(kTransferKinds) - 1);
+
+    for (std::size_t first = 0, roundNumber = 0; first < plan.transfers;
+         first += plan.transfersPerTester, ++roundNumber) {
+      {
+        TesterRound round(plan, folder.Path(), plan.seed + roundNumber);
+        const std::size_t last = std::min(plan.transfers, first + plan.transfersPerTester);
+        for (std::size_t number = first; number < last; ++number) {
+          const auto kind = static_cast<TransferKind>(pickKind(random));
+          bool succeeded = false;
+          if (const auto problem = RunTransfer(round, kind, texts, succeeded)) {
+            report.violations.push_back("transfer " + std::to_string(number + 1) + " (" +
+                                        std::string(TransferKindName(kind)) + "): " + *problem);
+            if (progress != nullptr) *progress << "soak: " << report.violations.back() << std::endl;
+          } else {
+            (succeeded ? report.succeeded : report.failed)[static_cast<std::size_t>(kind)] += 1;
+          }
+        }
+        report.faultsInjected += round.Tester().InjectedFaults().size();
+        report.requestLines += round.Tester().RequestCount();
+      }
+      if (roundNumber == 0) report.afterWarmUp = MeasureProcessResources();
+      if (progress != nullptr) {
+        *progress << "soak: " << std::min(plan.transfers, first + plan.transfersPerTester) << " of " << plan.transfers
+                  << " transfers, " << report.faultsInjected << " faults injected, " << report.violations.size()
+                  << " violations" << std::endl;
+      }
+    }
+  }
+  report.atEnd = MeasureProcessResources();
+  // Counted from the end of the first round: by then the caches have settled and the
+  // runtime's own threads (ThreadSanitizer's, for one) have started.
+  const ProcessResources& base = plan.transfers > plan.transfersPerTester ? report.afterWarmUp : report.atStart;
+  if (const std::string leaks = DescribeLeaks(base, report.atEnd, kHeapSlackBytes); !leaks.empty()) {
+    report.violations.push_back("resources not given back: " + leaks);
+  }
+  return report;
+}
+
+void PrintSoakReport(std::ostream& out, const SoakReport& report) {
+  out << "Soak of " << report.Transfers() << " transfers, " << report.requestLines << " request lines, "
+      << report.faultsInjected << " injected faults\n";
+  for (std::size_t kind = 0; kind < kTransferKinds; ++kind) {
+    out << "  " << TransferKindName(static_cast<TransferKind>(kind)) << ": " << report.succeeded[kind] << " succeeded, "
+        << report.failed[kind] << " failed with their message\n";
+  }
+  out << "  after the first round -> at the end: descriptors " << report.afterWarmUp.descriptors << " -> "
+      << report.atEnd.descriptors << ", threads " << report.afterWarmUp.threads << " -> " << report.atEnd.threads
+      << ", heap bytes " << report.afterWarmUp.heapBytes << " -> " << report.atEnd.heapBytes << "\n";
+  out << "  " << report.violations.size() << " violations\n";
+  for (const std::string& violation : report.violations) out << "    " << violation << "\n";
+}
+
+}  // namespace orvel::testing

@@ -1,0 +1,54 @@
+#pragma once
+
+#include <array>
+#include <chrono>
+#include <cstddef>
+#include <cstdint>
+#include <iosfwd>
+#include <string>
+#include <vector>
+
+#include "ProcessResources.h"
+
+namespace orvel::testing {
+
+enum class TransferKind { ReadIds, SendIds, ReadCompanyName, SendCompanyName };
+inline constexpr std::size_t kTransferKinds = 4;
+
+struct SoakPlan {
+  std::size_t transfers = 50;
+  // Drives the choice of transfers, the texts and, through the simulated testers, the faults.
+  std::uint64_t seed = 20260607;
+  // The chance that a request line meets a fault.
+  double faultProbability = 0.15;
+  // The poll period stands in for the window's 100 ms; fault delays scale with it.
+  std::chrono::milliseconds pollPeriod{5};
+  // A fresh simulated tester, on a fresh pseudo-terminal, after this many transfers. The
+  // first round warms up caches; later rounds must give back all they took.
+  std::size_t transfersPerTester = 25;
+};
+
+struct SoakReport {
+  std::array<std::size_t, kTransferKinds> succeeded{};
+  std::array<std::size_t, kTransferKinds> failed{};
+  std::size_t faultsInjected = 0;
+  std::size_t requestLines = 0;
+  // Every broken promise: a wrong ID stored or sent as a success, a failure without its
+  // message or without a fault behind it, a hang, an error that escaped, a leak.
+  std::vector<std::string> violations;
+  ProcessResources atStart;
+  ProcessResources afterWarmUp;
+  ProcessResources atEnd;
+
+  std::size_t Transfers() const;
+};
+
+// Runs plan.transfers link sessions against simulated testers with random faults,
+// checking each one's outcome against the tester's and the table's contents. Progress
+// lines go to progress when it is given.
+SoakReport RunSoak(const SoakPlan& plan, std::ostream* progress = nullptr);
+
+std::string_view TransferKindName(TransferKind kind);
+void PrintSoakReport(std::ostream& out, const SoakReport& report);
+
+}  // namespace orvel::testing
