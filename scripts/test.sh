@@ -6,6 +6,7 @@ set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 "$root/scripts/install-deps.sh"
 jobs="$(nproc)"
+passed=0
 
 build_and_test() {
   local dir="$1"; shift
@@ -13,7 +14,9 @@ build_and_test() {
   echo "==== $(basename "$dir") ===="
   cmake -S "$root" -B "$dir" -G Ninja "${configure[@]}"
   cmake --build "$dir" -j "$jobs"
-  (cd "$dir" && ctest --output-on-failure -j "$jobs")
+  local summary="$dir/ctest-summary.txt"
+  (cd "$dir" && ctest --output-on-failure -j "$jobs") | tee "$summary"
+  passed=$((passed + $(sed -n 's/.*0 tests failed out of \([0-9]*\).*/\1/p' "$summary")))
 }
 
 build_and_test "$root/build/test" -DCMAKE_BUILD_TYPE=Debug
@@ -21,3 +24,7 @@ build_and_test "$root/build/asan" -DCMAKE_BUILD_TYPE=Debug -DORVEL_SANITIZE=addr
 build_and_test "$root/build/tsan" -DCMAKE_BUILD_TYPE=Debug -DORVEL_SANITIZE=thread -DORVEL_BUILD_APP=OFF
 # The libFuzzer targets, each for a bounded time over its corpus (clang, in build/fuzz).
 bash "$root/scripts/fuzz.sh"
+passed=$((passed + 1))
+
+# One line for the whole run: every ctest test of the three builds, and the fuzz step.
+echo "ci: $passed passed, 0 failed"
