@@ -54,6 +54,8 @@ class LinkSessionTest : public ::testing::Test {
   void ExpectEndedAfterCancel() const;
   // Ended after a success.
   void ExpectEndedWith(const std::string& statusText) const;
+  // What every ended session shows: port closed, polling stopped, "Exit", one page return.
+  void ExpectSessionEnded() const;
 
   LinkTimeline timeline;
   ScriptedLinkPort port{timeline};
