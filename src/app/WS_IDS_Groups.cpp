@@ -6,6 +6,7 @@
 #include "app/MessageBoxes.h"
 #include "app/RegionalStamp.h"
 #include "app/TDBLookupComboBox.h"
+#include "app/TesterText.h"
 #include "app/WS_IDS.h"
 #include "store/GroupManagement.h"
 #include "store/StoreSchema.h"
@@ -28,8 +29,13 @@ void TIDForm::GroupNameComboBoxCloseUp() {
 }
 
 void TIDForm::NewGroupButtonClick() {
-  const std::string answer = PromptForText("Identities - New Group", "Please Enter a new group name", "New");
-  if (answer == "New") return;
+  const QString typed = PromptForText("Identities - New Group", "Please Enter a new group name", "New");
+  if (typed == QStringLiteral("New")) return;
+  if (const std::optional<UnfitCharacter> unfit = FirstUnfitCharacter(typed)) {
+    ShowInformation(UnfitCharacterRefusal("The group name", *unfit));
+    return;
+  }
+  const std::string answer = typed.toLatin1().toStdString();
   if (answer.size() > static_cast<std::size_t>(kGroupNameWidth)) {
     ShowInformation(answer + " is more than 30 characters please reduce it");
     return;

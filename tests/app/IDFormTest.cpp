@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QClipboard>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -334,6 +335,40 @@ TEST_F(IDForm, GroupsWithAMissingOrDamagedTableSayWhyOnceAndCanBeDeleted) {
   }
   EXPECT_EQ(StoredGroups(), (std::vector{groups[2]}));
   EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folders.idLists), {}), 1);
+}
+
+TEST_F(IDForm, GroupNamesWithControlOrForeignCharactersAreRefusedAndNothingIsStored) {
+  OpenForm();
+  const std::vector<std::pair<QString, QString>> cases = {
+      {QString::fromUtf8("Fleet \U0001F69A"),
+       "The group name cannot hold its character 7 (U+1F69A): the tester's "
+       "character set has no such character. Use only letters, digits and "
+       "signs of the Western European (Latin-1) character set."},
+      {QString::fromUtf8("\u0394\u03AD\u03BB\u03C4\u03B1 \u041F\u0430\u0440\u043A"), "character 1 (U+0394)"},
+      {QStringLiteral("Fleet\tA"),
+       "The group name cannot hold its character 6, a tab: control characters cannot be stored. Please remove it."},
+      {QStringLiteral("Fleet\nA"), "character 6, a line feed"},
+      {QString::fromLatin1("Fleet\0A", 7), "character 6, a NUL character"},
+      {QString::fromLatin1("Fleet\x85", 6), "character 6, a control character (U+0085)"},
+  };
+  for (const auto& [name, message] : cases) {
+    ModalDriver driver;
+    driver.Then([&name](QWidget* box) {
+      QApplication::clipboard()->setText(name);
+      PressKey(box, Qt::Key_V, Qt::ControlModifier);
+      PressKey(box, Qt::Key_Return);
+    });
+    driver.Then([](QWidget* box) { PressKey(box, Qt::Key_Return); });
+    QTest::mouseClick(form->NewGroupButton, Qt::LeftButton);
+    ASSERT_EQ(driver.Answered(), 2) << name.toStdString();
+    EXPECT_TRUE(driver.Seen()[1].text.contains(message)) << driver.Seen()[1].text.toStdString();
+  }
+  EXPECT_TRUE(StoredGroups().empty());
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folders.idLists), {}), 0);
+  CreateGroupThroughWindow(
+      QString::fromLatin1("Fl\xE9"
+                          "et \xFF"));
+  EXPECT_EQ(StoredGroups().size(), 1u);
 }
 
 TEST_F(IDForm, ExitClosesButCancelOnlyAborts) {
