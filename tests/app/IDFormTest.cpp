@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <QAbstractItemView>
 #include <QApplication>
 #include <QClipboard>
 #include <QLabel>
@@ -8,6 +9,7 @@
 #include <QTabWidget>
 #include <QTest>
 #include <QToolButton>
+#include <QWindow>
 #include <fstream>
 
 #include "IDFormFixture.h"
@@ -276,9 +278,16 @@ TEST_F(IDForm, OnlyARealDropDownCloseSwitchesTheGrid) {
   EXPECT_EQ(alpha.CellText(0, 0), "AB12");
 
   form->GroupNameComboBox->showPopup();
-  form->GroupNameComboBox->hidePopup();
+  QTest::keyClick(form->GroupNameComboBox->view(), Qt::Key_Escape);
   QCoreApplication::processEvents();
   EXPECT_EQ(form->IDListTable.TableName(), groups[1].second) << "a drop-down closed without a choice switches too";
+
+  QTest::keyClick(form->GroupNameComboBox, Qt::Key_Up);
+  form->GroupNameComboBox->showPopup();
+  QTest::mouseClick(form->windowHandle(), Qt::LeftButton, Qt::NoModifier, QPoint(5, 5));
+  QCoreApplication::processEvents();
+  EXPECT_FALSE(form->GroupNameComboBox->view()->isVisible());
+  EXPECT_EQ(form->IDListTable.TableName(), groups[0].second) << "so does one closed by a click elsewhere";
 }
 
 TEST_F(IDForm, EachEntryOfEqualNamesChoosesItsOwnRow) {
