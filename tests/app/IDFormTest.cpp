@@ -249,6 +249,14 @@ TEST_F(IDForm, NewWorksWhateverIsChosenAndTheListKeepsShowingIt) {
   EXPECT_EQ(form->IDGroupTable.RecNo(), 1);
   EXPECT_FALSE(form->IDListTable.Active());
   EXPECT_NE(secondAlpha, groups[0].second);
+
+  ModalDriver driver;
+  driver.Then([](QWidget* box) { PressKey(box, Qt::Key_Return); });
+  driver.Then([](QWidget* box) { PressKey(box, Qt::Key_Return); });
+  QTest::mouseClick(form->DeleteGroupButton, Qt::LeftButton);
+  ASSERT_EQ(driver.Answered(), 2);
+  EXPECT_EQ(driver.Seen()[1].text, "Please select a group to delete") << "New leaves no group chosen";
+  EXPECT_EQ(StoredGroups().size(), 4u);
 }
 
 TEST_F(IDForm, OnlyARealDropDownCloseSwitchesTheGrid) {
