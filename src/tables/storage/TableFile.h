@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "tables/DataSetTypes.h"
 #include "tables/TFieldDefs.h"
 #include "tables/storage/RowPlacement.h"
 #include "tables/storage/SqliteConnection.h"
@@ -19,8 +20,8 @@ class TableFile {
  public:
   // Writes an empty table under a temporary name and renames it into place, so a crash
   // leaves either the old table or the new one. A file that holds a table of another
-  // name is never replaced.
-  static void Create(const TableLocation& where, const std::vector<TFieldDef>& fields);
+  // name is never replaced, nor one that may hold rows unless existingRows says so.
+  static void Create(const TableLocation& where, const std::vector<TFieldDef>& fields, ExistingRows existingRows);
   static void Remove(const TableLocation& where);
 
   // Opens an existing table, never creating a file, and binds the declared fields (or

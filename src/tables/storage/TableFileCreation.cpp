@@ -1,3 +1,6 @@
+#include <cstdint>
+#include <optional>
+#include <string>
 #include <utility>
 
 #include "tables/FieldText.h"
@@ -41,6 +44,19 @@ void RefuseOtherTablesFile(const TableLocation& where, const char* action) {
   }
 }
 
+void RefuseToDropRows(const TableLocation& where) {
+  if (IsEmptyFile(where.FilePath())) return;
+  const std::optional<std::int64_t> rows = StoredRowCountOfFile(where.FilePath());
+  if (!rows) {
+    throw where.Failure(kCreate, "its file " + FileNote(where) +
+                                     " cannot be read as a table and may hold rows; it is left as it is");
+  }
+  if (*rows > 0) {
+    throw where.Failure(kCreate, "the table already exists and holds " + std::to_string(*rows) +
+                                     (*rows == 1 ? " row" : " rows") + "; it is left as it is");
+  }
+}
+
 void SyncFolderOf(const TableLocation& where, const char* action) {
   if (const std::error_code error = SyncFolder(where.folder)) {
     throw where.Failure(action, "the folder could not be flushed to disk (" + error.message() + ")");
@@ -49,7 +65,7 @@ void SyncFolderOf(const TableLocation& where, const char* action) {
 
 }  // namespace
 
-void TableFile::Create(const TableLocation& where, const std::vector<TFieldDef>& fields) {
+void TableFile::Create(const TableLocation& where, const std::vector<TFieldDef>& fields, ExistingRows existingRows) {
   if (fields.empty()) throw where.Failure(kCreate, "no fields are defined");
   const std::string path = where.FilePath();
   if (!where.folder.empty() && KindOfEntry(where.folder) != EntryKind::Folder) {
@@ -57,7 +73,10 @@ void TableFile::Create(const TableLocation& where, const std::vector<TFieldDef>&
   }
   const EntryKind existing = KindOfEntry(path);
   RefuseFolderOrDevice(where, existing, kCreate);
-  if (existing == EntryKind::RegularFile) RefuseOtherTablesFile(where, kCreate);
+  if (existing == EntryKind::RegularFile) {
+    RefuseOtherTablesFile(where, kCreate);
+    if (existingRows == ExistingRows::Refuse) RefuseToDropRows(where);
+  }
 
   // Table files end in ".db", so this name never is another table's file.
   TemporaryFile fresh(path + ".new.tmp");
