@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "tables/DataSetTypes.h"
@@ -18,6 +19,12 @@ namespace orvel {
 // read once on opening; every write is one transaction that is on disk when it returns.
 class TableFile {
  public:
+  // Added to a table's file name while the table is being created. Table file names end
+  // in ".db", so no table's file ends in this.
+  static constexpr std::string_view kCreationSuffix = ".new.tmp";
+  // SQLite's rollback journal of a file has this added to the file's name.
+  static constexpr std::string_view kJournalSuffix = "-journal";
+
   // Writes an empty table under a temporary name and renames it into place, so a crash
   // leaves either the old table or the new one. A file that holds a table of another
   // name is never replaced, nor one that may hold rows unless existingRows says so.

@@ -22,7 +22,7 @@ class TemporaryFile {
   ~TemporaryFile() {
     if (!released_) {
       RemoveFile(path_);
-      RemoveFile(path_ + "-journal");
+      RemoveFile(path_ + std::string(TableFile::kJournalSuffix));
     }
   }
   TemporaryFile(const TemporaryFile&) = delete;
@@ -79,13 +79,13 @@ void TableFile::Create(const TableLocation& where, const std::vector<TFieldDef>&
   }
 
   // Table files end in ".db", so this name never is another table's file.
-  TemporaryFile fresh(path + ".new.tmp");
+  TemporaryFile fresh(path + std::string(kCreationSuffix));
   RemoveFile(fresh.Path());
-  RemoveFile(fresh.Path() + "-journal");
+  RemoveFile(fresh.Path() + std::string(kJournalSuffix));
   Guarded(where, kCreate, [&] { WriteEmptyTable(fresh.Path(), where.name, fields); });
 
   // A journal left by a crash of the old file would be played back into the new one.
-  if (const std::error_code error = RemoveFile(path + "-journal")) {
+  if (const std::error_code error = RemoveFile(path + std::string(kJournalSuffix))) {
     throw where.Failure(kCreate,
                         "the old journal " + FileNote(where) + "-journal cannot be removed (" + error.message() + ")");
   }
@@ -106,7 +106,7 @@ void TableFile::Remove(const TableLocation& where) {
   if (const std::error_code error = RemoveFile(path)) throw where.Failure(kDelete, error.message());
   // A journal left behind would be taken for the journal of a later table of this name;
   // creating that table removes it too, so a failure here loses nothing.
-  RemoveFile(path + "-journal");
+  RemoveFile(path + std::string(kJournalSuffix));
   SyncFolderOf(where, kDelete);
 }
 
