@@ -50,7 +50,10 @@ std::runtime_error LockFailure(const std::filesystem::path& lockFile, const char
 
 StoreLock::StoreLock(const std::filesystem::path& dataFolder) {
   const std::filesystem::path lockFile = dataFolder / kStoreLockFileName;
-  const int descriptor = ::open(lockFile.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0644);
+  int descriptor = ::open(lockFile.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0644);
+  // A lock file made by another user can still be locked through a read-only open; only
+  // the holder's note is then left unwritten.
+  if (descriptor < 0 && errno == EACCES) descriptor = ::open(lockFile.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
   if (descriptor < 0) throw LockFailure(lockFile, "open");
   if (::flock(descriptor, LOCK_EX | LOCK_NB) != 0) {
     const int lockError = errno;

@@ -183,7 +183,7 @@ TEST_F(EnsureIdStoreTest, DataFolderThatCannotBeListedLeavesTheStoreUnusableAndT
   ASSERT_TRUE(EnsureIdStore(folders.topLevel, groupTable));
   AppendGroupRow("Fleet A", "Fleet A list");
   fs::permissions(folders.data, fs::perms::owner_write | fs::perms::owner_exec);
-  EXPECT_FALSE(testing::RunUnprivileged({temp.Path(), folders.data}, [&] {
+  EXPECT_FALSE(testing::RunUnprivileged({temp.Path(), folders.data, folders.data / "IDStore.lock"}, [&] {
     return EnsureIdStore(folders.topLevel, groupTable);
   }));
   fs::permissions(folders.data, fs::perms::owner_all);

@@ -12,16 +12,16 @@
 namespace orvel::testing {
 
 // Runs work where file permissions stop it as they stop an operator. Tests that run as
-// root fork a child that becomes "nobody" and owns the given folders; otherwise the work
+// root fork a child that becomes "nobody" and owns the given paths; otherwise the work
 // runs in this process. Returns what the work returned.
-inline bool RunUnprivileged(const std::vector<std::filesystem::path>& ownedFolders, const std::function<bool()>& work) {
+inline bool RunUnprivileged(const std::vector<std::filesystem::path>& ownedPaths, const std::function<bool()>& work) {
   if (::geteuid() != 0) return work();
   const passwd* nobody = ::getpwnam("nobody");
   if (nobody == nullptr) {
     ADD_FAILURE() << "no user 'nobody' to run as";
     return false;
   }
-  for (const auto& folder : ownedFolders) {
+  for (const auto& folder : ownedPaths) {
     if (::chown(folder.c_str(), nobody->pw_uid, nobody->pw_gid) != 0) ADD_FAILURE() << "cannot chown " << folder;
   }
   const pid_t child = ::fork();
