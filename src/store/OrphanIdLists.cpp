@@ -52,12 +52,11 @@ std::vector<std::string> RecoverOrphanIdLists(const StoreFolders& folders) {
   groupTable.SetDatabaseName(folders.data.string());
   groupTable.SetTableName(kGroupTableName);
   groupTable.Open();
-  const std::set<std::string> named = NamedTables(groupTable);
 
   std::vector<std::string> added;
-  for (const std::string& tableName : TablesInFolder(folders.idLists.string())) {
+  for (const std::string& tableName : OtherTablesInFolder(folders.idLists.string(), NamedTables(groupTable))) {
     // A row could not name it in full, so no row could ever lead to it.
-    if (named.contains(tableName) || tableName.size() > static_cast<std::size_t>(kIdListNameWidth)) continue;
+    if (tableName.size() > static_cast<std::size_t>(kIdListNameWidth)) continue;
     if (!HoldsAnId(folders, tableName)) {
       TTable empty;
       empty.SetDatabaseName(folders.idLists.string());

@@ -50,10 +50,14 @@ void RemoveInterruptedTableWork(const std::string& folder) {
   }
 }
 
-std::vector<std::string> TablesInFolder(const std::string& folder) {
+std::vector<std::string> OtherTablesInFolder(const std::string& folder, const std::set<std::string>& knownTables) {
+  std::set<std::string> knownFiles;
+  for (const std::string& name : knownTables) {
+    if (!name.empty()) knownFiles.insert(TableFileName(name));
+  }
   std::vector<std::string> tables;
   for (const std::string& fileName : FileNames(folder)) {
-    if (!EndsWith(fileName, ".db")) continue;
+    if (!EndsWith(fileName, ".db") || knownFiles.contains(fileName)) continue;
     const std::optional<std::string> stored = StoredTableNameOfFile(JoinPath(folder, fileName));
     if (!stored) continue;
     std::string name = Utf8ToLatin1(*stored);

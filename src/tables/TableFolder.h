@@ -1,5 +1,6 @@
 #pragma once
 
+#include <set>
 #include <string>
 #include <vector>
 
@@ -15,9 +16,10 @@ namespace orvel {
 // of existing tables are never touched. What cannot be removed stays for the next call.
 void RemoveInterruptedTableWork(const std::string& folder);
 
-// The names of the tables in the folder, read from their files, in file name order.
-// Files that are not tables, and files that a table's name would not lead to (renamed
-// or copied by hand), are left out.
-std::vector<std::string> TablesInFolder(const std::string& folder);
+// The names of the tables in the folder other than the known ones, read from their
+// files, in file name order. The files of known tables are not read, so this stays quick
+// in a folder of many. Files that are not tables, and files that a table's name would
+// not lead to (renamed or copied by hand), are left out.
+std::vector<std::string> OtherTablesInFolder(const std::string& folder, const std::set<std::string>& knownTables);
 
 }  // namespace orvel
