@@ -171,9 +171,8 @@ TEST_F(EnsureIdStoreTest, FileWhereAFolderShouldBe) {
 TEST_F(EnsureIdStoreTest, GroupTableThatCannotBeCreated) {
   fs::create_directories(folders.idLists);
   fs::permissions(folders.data, fs::perms::owner_read | fs::perms::owner_exec);
-  EXPECT_FALSE(testing::RunUnprivileged({temp.Path(), folders.data}, [&] {
-    return EnsureIdStore(folders.topLevel, groupTable);
-  }));
+  EXPECT_FALSE(testing::RunUnprivileged({temp.Path(), folders.data},
+                                        [&] { return EnsureIdStore(folders.topLevel, groupTable); }));
   EXPECT_FALSE(fs::exists(folders.data / "IDGroup.db"));
 }
 
@@ -183,9 +182,8 @@ TEST_F(EnsureIdStoreTest, DataFolderThatCannotBeListedLeavesTheStoreUnusableAndT
   ASSERT_TRUE(EnsureIdStore(folders.topLevel, groupTable));
   AppendGroupRow("Fleet A", "Fleet A list");
   fs::permissions(folders.data, fs::perms::owner_write | fs::perms::owner_exec);
-  EXPECT_FALSE(testing::RunUnprivileged({temp.Path(), folders.data, folders.data / "IDStore.lock"}, [&] {
-    return EnsureIdStore(folders.topLevel, groupTable);
-  }));
+  EXPECT_FALSE(testing::RunUnprivileged({temp.Path(), folders.data, folders.data / "IDStore.lock"},
+                                        [&] { return EnsureIdStore(folders.topLevel, groupTable); }));
   fs::permissions(folders.data, fs::perms::owner_all);
   EXPECT_EQ(GroupRows(), (std::vector<std::string>{"Fleet A", "Fleet A list"}));
 }
@@ -272,10 +270,10 @@ TEST_F(EnsureIdStoreTest, StartTidiesLeftoversAndListsOrphanIdListsAsGroups) {
   WriteFile(folders.idLists / "Broken.tbl.db", "not a table");
 
   ASSERT_TRUE(EnsureIdStore(folders.topLevel, groupTable));
-  EXPECT_EQ(GroupRows(), (std::vector<std::string>{"Fleet\tA", "Fleet A 12-7-2026 9_05_03 AM by ",
-                                                   "A group name of thirty chars. ",
-                                                   "A group name of thirty chars. 12-7-2026 by ", "Kept 12-7-2026",
-                                                   "Kept 12-7-2026 by ", "Tab\there", "Tab\there by "}));
+  EXPECT_EQ(GroupRows(),
+            (std::vector<std::string>{"Fleet\tA", "Fleet A 12-7-2026 9_05_03 AM by ", "A group name of thirty chars. ",
+                                      "A group name of thirty chars. 12-7-2026 by ", "Kept 12-7-2026",
+                                      "Kept 12-7-2026 by ", "Tab\there", "Tab\there by "}));
   EXPECT_EQ(Listing(folders.idLists),
             (std::vector<std::string>{"A group name of thirty chars. 12-7-2026 by%20.tbl.db", "Broken.tbl.db",
                                       "Fleet A 12-7-2026 9_05_03 AM by%20.tbl.db", "Kept 12-7-2026 by%20.tbl.db",

@@ -48,8 +48,8 @@ void RefuseToDropRows(const TableLocation& where) {
   if (IsEmptyFile(where.FilePath())) return;
   const std::optional<std::int64_t> rows = StoredRowCountOfFile(where.FilePath());
   if (!rows) {
-    throw where.Failure(kCreate, "its file " + FileNote(where) +
-                                     " cannot be read as a table and may hold rows; it is left as it is");
+    throw where.Failure(
+        kCreate, "its file " + FileNote(where) + " cannot be read as a table and may hold rows; it is left as it is");
   }
   if (*rows > 0) {
     throw where.Failure(kCreate, "the table already exists and holds " + std::to_string(*rows) +
