@@ -21,6 +21,13 @@ bool EndsWith(const std::string& text, std::string_view suffix) {
   return text.size() >= suffix.size() && text.compare(text.size() - suffix.size(), suffix.size(), suffix) == 0;
 }
 
+// A table's own name may end in ".db" in any case, and is then its file's name.
+bool MayBeATableFile(const std::string& fileName) {
+  constexpr std::string_view kDb = ".db";
+  return fileName.size() > kDb.size() &&
+         EqualIgnoringAsciiCase(std::string_view(fileName).substr(fileName.size() - kDb.size()), kDb);
+}
+
 // The regular files of the folder, by name, in name order.
 std::vector<std::string> FileNames(const std::string& folder) {
   std::vector<std::string> names;
@@ -57,7 +64,7 @@ std::vector<std::string> OtherTablesInFolder(const std::string& folder, const st
   }
   std::vector<std::string> tables;
   for (const std::string& fileName : FileNames(folder)) {
-    if (!EndsWith(fileName, ".db") || knownFiles.contains(fileName)) continue;
+    if (!MayBeATableFile(fileName) || knownFiles.contains(fileName)) continue;
     const std::optional<std::string> stored = StoredTableNameOfFile(JoinPath(folder, fileName));
     if (!stored) continue;
     std::string name = Utf8ToLatin1(*stored);

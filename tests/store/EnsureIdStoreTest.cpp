@@ -222,31 +222,36 @@ TEST_F(EnsureIdStoreTest, TheLockHoldsAcrossProcessesAndEndsWithItsHolder) {
   ASSERT_TRUE(EnsureIdStore(folders.topLevel, groupTable));
   int ready[2];
   ASSERT_EQ(pipe(ready), 0);
-  const pid_t holder = fork();
-  if (holder == 0) {
+  // The holder is killed however the test ends, as a crashed program would be.
+  struct Holder {
+    pid_t pid;
+    ~Holder() {
+      kill(pid, SIGKILL);
+      waitpid(pid, nullptr, 0);
+    }
+  } const holder{fork()};
+  if (holder.pid == 0) {
     try {
       const StoreLock lock(folders.data);
       const char taken = 'L';
-      if (write(ready[1], &taken, 1) != 1) _exit(2);
-      pause();
+      if (write(ready[1], &taken, 1) == 1) pause();
     } catch (...) {
-      _exit(3);
     }
-    _exit(0);
+    _exit(3);
   }
+  close(ready[1]);
   char taken = 0;
   ASSERT_EQ(read(ready[0], &taken, 1), 1);
   close(ready[0]);
-  close(ready[1]);
   try {
     const StoreLock refused(folders.data);
     ADD_FAILURE() << "the lock was taken twice";
   } catch (const EStoreInUse& error) {
-    EXPECT_NE(std::string(error.what()).find("(process " + std::to_string(holder) + " on host"), std::string::npos)
+    EXPECT_NE(std::string(error.what()).find("(process " + std::to_string(holder.pid) + " on host"), std::string::npos)
         << error.what();
   }
-  kill(holder, SIGKILL);
-  waitpid(holder, nullptr, 0);
+  kill(holder.pid, SIGKILL);
+  waitpid(holder.pid, nullptr, 0);
   EXPECT_NO_THROW(StoreLock{folders.data});
 }
 
@@ -261,6 +266,7 @@ TEST_F(EnsureIdStoreTest, StartTidiesLeftoversAndListsOrphanIdListsAsGroups) {
   MakeIdList("Tab\there by ", "T-2");
   MakeIdList("A group name of thirty chars. 12-7-2026 by ", "T-3");
   MakeIdList("Blank 12-7-2026 by ", "");
+  MakeIdList("Upper.DB", "T-4");
   for (const char* leftover : {"Gone.tbl.db.new.tmp", "Gone.tbl.db.new.tmp-journal", "Gone.tbl.db-journal"}) {
     WriteFile(folders.idLists / leftover, "leftover");
   }
@@ -273,11 +279,11 @@ TEST_F(EnsureIdStoreTest, StartTidiesLeftoversAndListsOrphanIdListsAsGroups) {
   EXPECT_EQ(GroupRows(),
             (std::vector<std::string>{"Fleet\tA", "Fleet A 12-7-2026 9_05_03 AM by ", "A group name of thirty chars. ",
                                       "A group name of thirty chars. 12-7-2026 by ", "Kept 12-7-2026",
-                                      "Kept 12-7-2026 by ", "Tab\there", "Tab\there by "}));
+                                      "Kept 12-7-2026 by ", "Tab\there", "Tab\there by ", "Upper.DB", "Upper.DB"}));
   EXPECT_EQ(Listing(folders.idLists),
             (std::vector<std::string>{"A group name of thirty chars. 12-7-2026 by%20.tbl.db", "Broken.tbl.db",
                                       "Fleet A 12-7-2026 9_05_03 AM by%20.tbl.db", "Kept 12-7-2026 by%20.tbl.db",
-                                      "Tab%09here by%20.tbl.db", "notes.txt", "notes.txt-journal"}));
+                                      "Tab%09here by%20.tbl.db", "Upper.DB", "notes.txt", "notes.txt-journal"}));
   EXPECT_EQ(Listing(folders.data), (std::vector<std::string>{"IDGroup.db", "IDStore.lock", "IDs"}));
 }
 

@@ -104,6 +104,17 @@ TEST_F(TableStorage, CreateLeavesAFileItCannotReadAsATableUnlessAskedToReplaceIt
     table.Open();
     EXPECT_EQ(table.RecordCount(), 0);
   }
+  fs::remove(folder / "T.tbl.db");
+  fs::create_symlink("T.tbl.db", folder / "T.tbl.db");
+  TTable unexaminable;
+  unexaminable.SetDatabaseName(folder.string());
+  unexaminable.SetTableName("T");
+  unexaminable.FieldDefs().Add("Only", 5);
+  EXPECT_NE(ErrorOf([&] { unexaminable.CreateTable(ExistingRows::Replace); }).find("cannot be examined"),
+            std::string::npos);
+  EXPECT_TRUE(fs::is_symlink(folder / "T.tbl.db"));
+
+  fs::remove(folder / "T.tbl.db");
   WriteFile(folder / "T.tbl.db", "");
   TTable empty;
   empty.SetDatabaseName(folder.string());
@@ -147,6 +158,8 @@ TEST_F(TableStorage, OpeningWhatIsNotATableFailsNamingTheTableAndCreatesNothing)
        "the file 'T.tbl.db' holds table 'x'"},
       {"another program's database", [](const fs::path& file) { RunSql(file, "CREATE TABLE Records (a TEXT)"); },
        "the file is a database, but not a table of this program"},
+      {"unexaminable", [](const fs::path& file) { fs::create_symlink(file.filename(), file); },
+       "'T.tbl.db' cannot be examined"},
   };
   for (const auto& c : cases) {
     const fs::path sub = folder / c.what;
