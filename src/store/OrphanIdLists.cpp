@@ -2,6 +2,7 @@
 
 #include <exception>
 #include <set>
+#include <string>
 #include <string_view>
 
 #include "store/StoreSchema.h"
@@ -36,8 +37,8 @@ bool HoldsAnId(const StoreFolders& folders, const std::string& tableName) {
   return false;
 }
 
-}  // namespace
-
+// The table's name without the " by " that ends the names New makes, cut to the group
+// name's width.
 std::string RecoveredGroupName(const std::string& tableName) {
   constexpr std::string_view kMadeByNew = " by ";
   std::string_view name = tableName;
@@ -45,7 +46,9 @@ std::string RecoveredGroupName(const std::string& tableName) {
   return std::string(name.substr(0, kGroupNameWidth));
 }
 
-std::vector<std::string> RecoverOrphanIdLists(const StoreFolders& folders) {
+}  // namespace
+
+void RecoverOrphanIdLists(const StoreFolders& folders) {
   TTable groupTable;
   groupTable.DeclareField(kGroupNameField, kGroupNameWidth);
   groupTable.DeclareField(kIdListNameField, kIdListNameWidth);
@@ -53,7 +56,6 @@ std::vector<std::string> RecoverOrphanIdLists(const StoreFolders& folders) {
   groupTable.SetTableName(kGroupTableName);
   groupTable.Open();
 
-  std::vector<std::string> added;
   for (const std::string& tableName : OtherTablesInFolder(folders.idLists.string(), NamedTables(groupTable))) {
     // A row could not name it in full, so no row could ever lead to it.
     if (tableName.size() > static_cast<std::size_t>(kIdListNameWidth)) continue;
@@ -68,9 +70,7 @@ std::vector<std::string> RecoverOrphanIdLists(const StoreFolders& folders) {
     groupTable.FieldByName(kGroupNameField).SetAsString(RecoveredGroupName(tableName));
     groupTable.FieldByName(kIdListNameField).SetAsString(tableName);
     groupTable.Post();
-    added.push_back(RecoveredGroupName(tableName));
   }
-  return added;
 }
 
 }  // namespace orvel

@@ -1,8 +1,5 @@
 #pragma once
 
-#include <string>
-#include <vector>
-
 #include "store/StoreFolders.h"
 
 namespace orvel {
@@ -12,11 +9,7 @@ namespace orvel {
 // sight: a table that holds an ID gets a group row of its own, named after the table; a
 // table that holds no ID (every field blank) is certainly a New cut short and is deleted.
 // Tables that cannot be read count as holding IDs. Only the store's one writer may call
-// this. Returns the names of the groups added, in the order added.
-std::vector<std::string> RecoverOrphanIdLists(const StoreFolders& folders);
-
-// The group name a recovered table is listed under: its name without the " by " that
-// ends the names New makes, cut to the group name's width.
-std::string RecoveredGroupName(const std::string& tableName);
+// this.
+void RecoverOrphanIdLists(const StoreFolders& folders);
 
 }  // namespace orvel
