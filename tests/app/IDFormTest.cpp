@@ -217,7 +217,7 @@ TEST_F(IDForm, HostileGroupNamesStayInsideTheIdListFolder) {
   std::size_t filesOutsideIdLists = 0;
   for (const auto& entry : std::filesystem::recursive_directory_iterator(temp.Path())) {
     if (entry.is_regular_file() && entry.path().parent_path() != folders.idLists &&
-        entry.path() != folders.data / "IDGroup.db") {
+        entry.path() != folders.data / "IDGroup.db" && entry.path() != folders.data / "IDStore.lock") {
       ++filesOutsideIdLists;
     }
   }
