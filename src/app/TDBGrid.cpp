@@ -150,7 +150,8 @@ bool TDBGrid::CommitOpenEditor() {
   if (editor == nullptr) return true;
   // Refused here, before the commit, because a box must not open inside it: the box's
   // event loop may close and free the editor that the commit still works on.
-  if (auto* line = qobject_cast<QLineEdit*>(editor); line != nullptr && line->isModified() && TextRefused(line->text())) {
+  if (auto* line = qobject_cast<QLineEdit*>(editor);
+      line != nullptr && line->isModified() && TextRefused(line->text())) {
     return false;
   }
   commitData(editor);

@@ -323,8 +323,7 @@ TEST_F(IDGridTest, TypingIntoAGroupWithoutRowsStartsItsFirstRow) {
 
 // A directory where the table's journal must go makes every write fail, as a full disk does.
 TEST_F(IDGridTest, ARowTheStoreCannotTakeKeepsTheCursorAndItsTextUntilStored) {
-  const std::filesystem::path journal =
-      folders.idLists / (TableFileName(form->IDListTable.TableName()) + "-journal");
+  const std::filesystem::path journal = folders.idLists / (TableFileName(form->IDListTable.TableName()) + "-journal");
   Type("KEEP");
   std::filesystem::create_directory(journal);
   ModalDriver driver;
