@@ -112,7 +112,8 @@ TEST_F(SendIds, UnansweredWriteStopsTheSendAtThatId) {
   EXPECT_EQ(WritesFrom("!00002"), expected);
   ExpectFailedState("Unable to send data");
   EXPECT_FALSE(idList.ControlsDisabled());
-  EXPECT_EQ(idList.RecNo(), 1);
+  // The grid stays on the row that failed; only success or Cancel returns to the first.
+  EXPECT_EQ(idList.RecNo(), 2);
 }
 
 }  // namespace
