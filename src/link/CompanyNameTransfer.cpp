@@ -28,7 +28,7 @@ void ExchangeCompanyName(LinkSession& session, RequestCode code, const std::stri
 
 void SendCompanyName(LinkSession& session, const std::string& companyName) {
   if (const auto reason = UnsendableTextReason(companyName)) {
-    session.Host().ShowInformation("The company name cannot be sent: " + *reason + ". Correct it, then send again.");
+    session.Host().ShowInformation("The company name cannot be sent: it " + *reason + ". Correct it, then send again.");
     return;
   }
   session.Run([&] {

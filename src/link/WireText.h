@@ -11,7 +11,7 @@ void PadTo16(std::string& text);
 
 // Why text cannot go to the tester as a payload, or nothing when it can: it is longer than
 // 16 characters, or it holds a control character, which would end or break the request
-// line or sit invisibly in the tester. The reason reads "it holds a tab", and so on.
+// line or sit invisibly in the tester. The reason reads "holds a tab", and so on.
 std::optional<std::string> UnsendableTextReason(std::string_view text);
 
 // The tester sends identity text as 4-digit hex words, two characters per word with the
