@@ -116,7 +116,14 @@ void LinkSession::AwaitClearLine() {
 
 void LinkSession::SendRequest(RequestCode code, TesterAddress address) {
   InstrumentData = AnswerPart(ReplyData, kInstrumentDataLength);
+  SendLine(code, address, true);
+}
+
+void LinkSession::SendLine(RequestCode code, TesterAddress address, bool firstOfRequest) {
   if (port_.IsOpen() && !Aborted) AwaitClearLine();
+  // The identification is answered with long frames, which no stale short answer can
+  // pass for; only the short answers of later requests need confirming.
+  if (firstOfRequest) confirming_ = code != RequestCode::Identify && !lineSettled_;
   if (port_.IsOpen() && !Aborted) {
     port_.DiscardInput();
     port_.DiscardOutput();
@@ -125,7 +132,10 @@ void LinkSession::SendRequest(RequestCode code, TesterAddress address) {
     port_.WriteText(LastRequest);
     lineClearPort_ = port_.ComNumber();
     lineClearAt_ = host_.Now() + AnswerWindow();
+    lineSettled_ = false;
   }
+  lastCode_ = code;
+  lastAddress_ = address;
   TickCount = 0;
   RetryCount = 0;
   ReplyOk = false;
@@ -136,9 +146,10 @@ void LinkSession::Timer1Timer() {
   // would just bring another copy.
   const bool answered = ReplyOk;
   const TakenReply taken = Identified ? TakeShortReply(port_) : TakeLongReply(port_);
-  if (taken.outcome == ReplyOutcome::TakenAndPassed && RetryCount == 0) {
+  if (taken.outcome == ReplyOutcome::TakenAndPassed && RetryCount == 0 && !confirming_) {
     // The answer to a line sent once: nothing more can come for it.
     lineClearAt_ = host_.Now();
+    lineSettled_ = true;
   }
   if (clearingLine_) return;
   if (taken.outcome != ReplyOutcome::NothingTaken) {
@@ -153,6 +164,7 @@ void LinkSession::Timer1Timer() {
       port_.DiscardInput();
       port_.WriteText(LastRequest);
       lineClearAt_ = host_.Now() + AnswerWindow();
+      lineSettled_ = false;
     }
   } catch (...) {
     // Raised here it would reach the operator on every 11th tick; the wait reports it once.
@@ -170,7 +182,14 @@ WaitOutcome LinkSession::WaitForReply() {
     if (pollFailure_) std::rethrow_exception(std::exchange(pollFailure_, nullptr));
     // An accepted answer counts even when Cancel came in the same round: a write the
     // tester acknowledged is written. Cancel then stops the next request.
-    if (ReplyOk && RetryCount <= kResendsBeforeGivingUp) return WaitOutcome::Reply;
+    if (ReplyOk && RetryCount <= kResendsBeforeGivingUp) {
+      if (!confirming_) return WaitOutcome::Reply;
+      // The frame may have been a late answer to an earlier line: ask again once the
+      // line is clear, and take the answer to that.
+      confirming_ = false;
+      SendLine(lastCode_, lastAddress_, false);
+      continue;
+    }
     if (Aborted) return WaitOutcome::Cancelled;
     if (RetryCount > kResendsBeforeGivingUp) return WaitOutcome::NoReply;
     host_.ProcessEvents();

@@ -112,6 +112,9 @@ class LinkSession {
   // Handles events, without re-sending, until no line sent on the open port before can
   // still be answered, or the operator cancels.
   void AwaitClearLine();
+  // Waits for a clear line and a quiet input, then writes the request line and restarts
+  // the retry state.
+  void SendLine(RequestCode code, TesterAddress address, bool firstOfRequest);
   std::chrono::milliseconds AnswerWindow() const;
   void EndAfterError() noexcept;
   // "COM3 (/dev/ttyUSB0)": the port in use as the operator and the system name it.
@@ -126,6 +129,12 @@ class LinkSession {
   std::string portDevice_;
   // While the line clears before a request, the poll takes frames only to drop them.
   bool clearingLine_ = false;
+  // The last line's own answer was taken, alone: no late answer can follow it.
+  bool lineSettled_ = true;
+  // The request's first answer is only taken as a sign of life; it is asked again.
+  bool confirming_ = false;
+  RequestCode lastCode_ = RequestCode::Identify;
+  TesterAddress lastAddress_ = 0;
   // A failure of the poll's re-send, handed to the waiting handler to report once.
   std::exception_ptr pollFailure_;
   // Devices the operator was already told about in this session.

@@ -158,7 +158,10 @@ TEST_F(ReadIds, TheAnswerToAReSendIsNeverStoredAsTheNextId) {
   ReadIdList(session, idList, fields);
 
   EXPECT_EQ(StoredRows(), TesterPairs());
-  EXPECT_EQ(WriteCount(ReadLine(TrailerAddressOf(1))), 1);
+  // The request after one answered only after a re-send is asked twice: its first answer
+  // could have been a late one to the re-sent line.
+  EXPECT_EQ(WriteCount(ReadLine(TrailerAddressOf(1))), 2);
+  EXPECT_EQ(WriteCount(ReadLine(TrailerAddressOf(2))), 1);
   ExpectEndedWith("IDs successfully acquired");
 }
 

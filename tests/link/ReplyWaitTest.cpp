@@ -186,31 +186,37 @@ struct FollowUpCase {
   std::string answer;
   int delay;
   int ticksBeforeNextRequest;
+  // Without the follow-up's own answer in its window, the next request is asked twice.
+  int readSends;
+  int readDelay = 1;
 };
 
 class FollowUpAnswer : public ReplyWait, public ::testing::WithParamInterface<FollowUpCase> {};
 
 // The tester may answer the follow-up request late or never. The first transfer request
 // waits for its frame, or a full answer window (11 ticks) when none passes, so that a
-// late answer can never be taken as the transfer's.
+// late answer can never be taken as the transfer's; without that frame it is asked
+// twice, so that even an answer later than its window is not taken.
 TEST_P(FollowUpAnswer, IsAwaitedUntilItsFrameOrAFullAnswerWindowAndNeverTakenAsTheNextAnswer) {
   port.Answer(FollowUpLine, GetParam().answer, 0, GetParam().delay);
-  port.Answer(ReadNameLine, ShortFrame("ACME"));
+  port.Answer(ReadNameLine, ShortFrame("ACME"), 0, GetParam().readDelay);
 
   EXPECT_EQ(ReadName(), Padded16("ACME"));
 
   EXPECT_EQ(FirstWriteTick(ReadNameLine) - FirstWriteTick(FollowUpLine), GetParam().ticksBeforeNextRequest);
   EXPECT_EQ(WriteCount(FollowUpLine), 1);
+  EXPECT_EQ(WriteCount(ReadNameLine), GetParam().readSends);
 }
 
 INSTANTIATE_TEST_SUITE_P(
     LinkSession, FollowUpAnswer,
-    ::testing::Values(FollowUpCase{"Unanswered", "", 1, 11}, FollowUpCase{"ShortAnswer", ShortFrame("OTHER"), 1, 1},
-                      FollowUpCase{"ShortAnswerAfterTwoTicks", ShortFrame("OTHER"), 2, 2},
-                      FollowUpCase{"LateShortAnswer", ShortFrame("OTHER"), 6, 6},
-                      FollowUpCase{"AnswerAtTheEndOfItsWindow", ShortFrame("OTHER"), 10, 10},
-                      FollowUpCase{"SpoiltShortAnswer", WithByte(ShortFrame("OTHER"), 1, '!'), 2, 11},
-                      FollowUpCase{"LongAnswerIsNotTaken", LongFrame(SerialOnly2143), 1, 11}),
+    ::testing::Values(FollowUpCase{"Unanswered", "", 1, 11, 2}, FollowUpCase{"ShortAnswer", ShortFrame("OTHER"), 1, 1, 1},
+                      FollowUpCase{"ShortAnswerAfterTwoTicks", ShortFrame("OTHER"), 2, 2, 1},
+                      FollowUpCase{"LateShortAnswer", ShortFrame("OTHER"), 6, 6, 1},
+                      FollowUpCase{"AnswerAtTheEndOfItsWindow", ShortFrame("OTHER"), 10, 10, 1},
+                      FollowUpCase{"AnswerLaterThanItsWindow", ShortFrame("OTHER"), 15, 11, 2, 5},
+                      FollowUpCase{"SpoiltShortAnswer", WithByte(ShortFrame("OTHER"), 1, '!'), 2, 11, 2},
+                      FollowUpCase{"LongAnswerIsNotTaken", LongFrame(SerialOnly2143), 1, 11, 2}),
     CaseName());
 
 // A frame still arriving when a request goes out is stale: the line is let fall quiet,
