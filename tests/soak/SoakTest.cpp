@@ -12,8 +12,8 @@ namespace {
 // later testers to show that the first one's resources were all given back.
 TEST(SoakTest, TransfersUnderRandomFaultsAndTimingsStoreAndSendOnlyTheRightIds) {
   SoakPlan plan;
-  plan.transfers = 48;
-  plan.transfersPerTester = 12;
+  plan.transfers = 32;
+  plan.transfersPerTester = 8;
   std::ostringstream progress;
   const SoakReport report = RunSoak(plan, &progress);
 
