@@ -66,9 +66,10 @@ std::optional<std::string> IdListProblem(const TTable& idList) {
   return std::nullopt;
 }
 
-// The first row that cannot be sent and why, or nothing when every row that goes to the
-// tester can.
+// The first row that cannot be sent and why, with the cursor left on it, or nothing when
+// every row that goes to the tester can.
 std::optional<std::string> UnsendableRow(TTable& idList, const IdListFields& fields) {
+  ControlsHeld held(idList);
   const int rows = std::min(idList.RecordCount(), static_cast<int>(SlotCount));
   for (int row = 1; row <= rows; ++row) {
     idList.SetRecNo(row);
@@ -165,12 +166,11 @@ void SendIdList(LinkSession& session, TTable& idList, const IdListFields& fields
     host.ShowInformation(*problem);
     return;
   }
-  const std::optional<std::string> unsendable = UnsendableRow(idList, fields);
-  idList.First();
-  if (unsendable) {
+  if (const auto unsendable = UnsendableRow(idList, fields)) {
     host.ShowInformation(*unsendable);
     return;
   }
+  idList.First();
   if (idList.RecordCount() != static_cast<int>(SlotCount) && !host.Confirm(RowCountQuestion(idList.RecordCount()))) {
     return;
   }

@@ -173,6 +173,11 @@ TEST_P(TransferRefusedBeforeTheSession, WithOneMessageAndNothingSent) {
   EXPECT_EQ(timeline.Count("confirm "), 0);
   EXPECT_EQ(timeline.Count("show status page"), 0);
   EXPECT_TRUE(port.Writes().empty());
+  if (GetParam().spoilage == Spoilage::ControlCharacterInACell) {
+    // The grid shows the row to correct.
+    EXPECT_EQ(idList.RecNo(), GetParam().row);
+    EXPECT_FALSE(idList.ControlsDisabled());
+  }
 }
 
 const std::string Unusable = "The ID list of this group (table \"Group 1\" in ";
