@@ -203,11 +203,20 @@ void LinkSession::Cancel() {
 }
 
 void LinkSession::EndLinkSession() {
-  if (port_.IsOpen()) port_.Close();
+  // A port that fails to close (its device pulled out) still leaves the session ended.
+  std::exception_ptr closeFailure;
+  if (port_.IsOpen()) {
+    try {
+      port_.Close();
+    } catch (...) {
+      closeFailure = std::current_exception();
+    }
+  }
   Aborted = true;
   host_.SetPollTimerEnabled(false);
   host_.ShowSessionEnded();
   host_.StartPageReturnTimer();
+  if (closeFailure) std::rethrow_exception(closeFailure);
 }
 
 bool LinkSession::Begin() {

@@ -236,6 +236,7 @@ struct PollFailureCase {
   std::string silentLine;
   std::string failingCall;
   int occurrence;
+  bool closeFailsToo = false;
 };
 
 class PollFailure : public ReplyWait, public ::testing::WithParamInterface<PollFailureCase> {};
@@ -247,6 +248,9 @@ TEST_P(PollFailure, IsRaisedOnceByTheWaitingHandlerAndEndsTheSession) {
   const EInOutError failure(5, "Input/output error on /dev/ttyUSB0", EIO);
   port.Answer(GetParam().silentLine, "");
   port.FailCall(GetParam().failingCall, GetParam().occurrence, std::make_exception_ptr(failure));
+  if (GetParam().closeFailsToo) {
+    port.FailCall("close", timeline.Count("close") + 2, std::make_exception_ptr(failure));
+  }
 
   std::string raised;
   try {
@@ -273,7 +277,9 @@ TEST_P(PollFailure, IsRaisedOnceByTheWaitingHandlerAndEndsTheSession) {
 INSTANTIATE_TEST_SUITE_P(LinkSession, PollFailure,
                          ::testing::Values(PollFailureCase{"ReSendInTheSearch", IdentificationLine, "write", 2},
                                            PollFailureCase{"ReSendInTheTransfer", ReadNameLine, "write", 4},
-                                           PollFailureCase{"DiscardBeforeTheReSend", ReadNameLine, "discard input", 4}),
+                                           PollFailureCase{"DiscardBeforeTheReSend", ReadNameLine, "discard input", 4},
+                                           PollFailureCase{"ReSendAndCloseOfAPulledAdapter", ReadNameLine, "write", 4,
+                                                           true}),
                          CaseName());
 
 }  // namespace

@@ -56,8 +56,8 @@ void ScriptedLinkPort::Open(std::uint16_t portNumber) {
 }
 
 void ScriptedLinkPort::Close() {
-  timeline_.Record("close");
   open_ = false;
+  Call("close", "close");
   input_.clear();
 }
 

@@ -40,7 +40,8 @@ class ScriptedLinkPort : public LinkPort {
   // a wait for a quiet line before the write drops them; otherwise they land in the
   // input buffer just after it.
   void ArrivingWhenWriting(std::string prefix, std::string bytes);
-  // The occurrence-th call (from 1) of "write" or "discard input" throws instead.
+  // The occurrence-th call (from 1) of "write", "discard input" or "close" throws instead;
+  // a close that throws leaves the port closed.
   void FailCall(std::string call, int occurrence, std::exception_ptr failure);
 
   // Moves the bytes due at the current tick into the input buffer.
