@@ -28,8 +28,7 @@ class ControlsHeld {
 
 // One exchange of the transfer. A failure or Cancel ends the transfer here: the failed
 // state with its message, or the cancel end.
-WaitOutcome Exchange(LinkSession& session, RequestCode code, TesterAddress address,
-                     const std::string& failureMessage) {
+WaitOutcome Exchange(LinkSession& session, RequestCode code, TesterAddress address, const std::string& failureMessage) {
   session.SendRequest(code, address);
   const WaitOutcome outcome = session.WaitForReply();
   if (outcome == WaitOutcome::NoReply) session.Fail(failureMessage);
@@ -50,8 +49,8 @@ void PlaceCursorAfter(WaitOutcome outcome, TTable& idList, std::size_t failedSlo
 // Why the group's table cannot take part in a transfer, or nothing when it can: its file
 // must still be there and readable, whatever happened to it since it was opened.
 std::optional<std::string> IdListProblem(const TTable& idList) {
-  const std::string which = "The ID list of this group (table \"" + idList.TableName() + "\" in " +
-                            idList.DatabaseName() + ")";
+  const std::string which =
+      "The ID list of this group (table \"" + idList.TableName() + "\" in " + idList.DatabaseName() + ")";
   if (!idList.Exists()) {
     return which + " is no longer on disk. Delete the group, or restore its file, then try again.";
   }

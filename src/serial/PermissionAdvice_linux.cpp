@@ -54,8 +54,7 @@ std::string PermissionAdviceFor(const std::string& devicePath, const DeviceAcces
   const bool groupMayUse = (access.mode & S_IRGRP) != 0 && (access.mode & S_IWGRP) != 0;
   if (groupMayUse && access.groupId != 0) {
     return refused + "Add the user \"" + user + "\" to the group \"" + access.groupName +
-           "\" (for example: sudo usermod -a -G " + access.groupName + " " + user +
-           "), then log out and log in again.";
+           "\" (for example: sudo usermod -a -G " + access.groupName + " " + user + "), then log out and log in again.";
   }
   return refused + "It belongs to the group \"" + access.groupName + "\" with mode " + ModeText(access.mode) +
          ", so joining a group would not let this user read and write it. Its permissions must be changed: ask "

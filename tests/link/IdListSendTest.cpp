@@ -132,8 +132,7 @@ struct RefusalCase {
   std::string message;
 };
 
-class TransferRefusedBeforeTheSession : public IdListTransferTest,
-                                        public ::testing::WithParamInterface<RefusalCase> {
+class TransferRefusedBeforeTheSession : public IdListTransferTest, public ::testing::WithParamInterface<RefusalCase> {
  protected:
   void Spoil() {
     const RefusalCase& spoil = GetParam();
@@ -185,16 +184,14 @@ const std::string Unusable = "The ID list of this group (table \"Group 1\" in ";
 INSTANTIATE_TEST_SUITE_P(
     LinkSession, TransferRefusedBeforeTheSession,
     ::testing::Values(
-        RefusalCase{"CarriageReturnInATrailerId", Direction::Send, Spoilage::ControlCharacterInACell, 3, true,
-                    "AB\rCD",
+        RefusalCase{"CarriageReturnInATrailerId", Direction::Send, Spoilage::ControlCharacterInACell, 3, true, "AB\rCD",
                     "Row 3 cannot be sent: its Trailer ID holds a carriage return. Correct the row, then send "
                     "again. Nothing was sent."},
-        RefusalCase{"TabInTheLastVehicleId", Direction::Send, Spoilage::ControlCharacterInACell, 32, false,
-                    "AB\tCD", "Row 32 cannot be sent: its Vehicle ID holds a tab."},
+        RefusalCase{"TabInTheLastVehicleId", Direction::Send, Spoilage::ControlCharacterInACell, 32, false, "AB\tCD",
+                    "Row 32 cannot be sent: its Vehicle ID holds a tab."},
         RefusalCase{"EscapeInAVehicleId", Direction::Send, Spoilage::ControlCharacterInACell, 5, false, "\x1B[2J",
                     "Row 5 cannot be sent: its Vehicle ID holds the control character 27."},
-        RefusalCase{"ReadOfADeletedTable", Direction::Read, Spoilage::TableDeleted, 0, false, "",
-                    Unusable},
+        RefusalCase{"ReadOfADeletedTable", Direction::Read, Spoilage::TableDeleted, 0, false, "", Unusable},
         RefusalCase{"SendOfADeletedTable", Direction::Send, Spoilage::TableDeleted, 0, false, "", Unusable},
         RefusalCase{"ReadOfADamagedTable", Direction::Read, Spoilage::TableDamaged, 0, false, "", Unusable},
         RefusalCase{"SendOfADamagedTable", Direction::Send, Spoilage::TableDamaged, 0, false, "", Unusable}),

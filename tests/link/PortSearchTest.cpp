@@ -227,7 +227,7 @@ TEST_F(PortSearch, TellsOncePerDeviceAndSessionThatPermissionWasRefused) {
   std::vector<std::string> shown = timeline.Texts("status Looking");
   shown.resize(4);
   EXPECT_EQ(shown, (std::vector<std::string>{" for instrument on Com1...", " for instrument on Com2...",
-                                      " for instrument on Com1...", " for instrument on Com2..."}));
+                                             " for instrument on Com1...", " for instrument on Com2..."}));
 
   host.CancelWhen([this](int) { return timeline.CountExactly("probe 3") == 3; });
   EXPECT_FALSE(session.Begin());

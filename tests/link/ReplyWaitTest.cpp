@@ -208,16 +208,17 @@ TEST_P(FollowUpAnswer, IsAwaitedUntilItsFrameOrAFullAnswerWindowAndNeverTakenAsT
   EXPECT_EQ(WriteCount(ReadNameLine), GetParam().readSends);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    LinkSession, FollowUpAnswer,
-    ::testing::Values(FollowUpCase{"Unanswered", "", 1, 11, 2}, FollowUpCase{"ShortAnswer", ShortFrame("OTHER"), 1, 1, 1},
-                      FollowUpCase{"ShortAnswerAfterTwoTicks", ShortFrame("OTHER"), 2, 2, 1},
-                      FollowUpCase{"LateShortAnswer", ShortFrame("OTHER"), 6, 6, 1},
-                      FollowUpCase{"AnswerAtTheEndOfItsWindow", ShortFrame("OTHER"), 10, 10, 1},
-                      FollowUpCase{"AnswerLaterThanItsWindow", ShortFrame("OTHER"), 15, 11, 2, 5},
-                      FollowUpCase{"SpoiltShortAnswer", WithByte(ShortFrame("OTHER"), 1, '!'), 2, 11, 2},
-                      FollowUpCase{"LongAnswerIsNotTaken", LongFrame(SerialOnly2143), 1, 11, 2}),
-    CaseName());
+INSTANTIATE_TEST_SUITE_P(LinkSession, FollowUpAnswer,
+                         ::testing::Values(FollowUpCase{"Unanswered", "", 1, 11, 2},
+                                           FollowUpCase{"ShortAnswer", ShortFrame("OTHER"), 1, 1, 1},
+                                           FollowUpCase{"ShortAnswerAfterTwoTicks", ShortFrame("OTHER"), 2, 2, 1},
+                                           FollowUpCase{"LateShortAnswer", ShortFrame("OTHER"), 6, 6, 1},
+                                           FollowUpCase{"AnswerAtTheEndOfItsWindow", ShortFrame("OTHER"), 10, 10, 1},
+                                           FollowUpCase{"AnswerLaterThanItsWindow", ShortFrame("OTHER"), 15, 11, 2, 5},
+                                           FollowUpCase{"SpoiltShortAnswer", WithByte(ShortFrame("OTHER"), 1, '!'), 2,
+                                                        11, 2},
+                                           FollowUpCase{"LongAnswerIsNotTaken", LongFrame(SerialOnly2143), 1, 11, 2}),
+                         CaseName());
 
 // A frame still arriving when a request goes out is stale: the line is let fall quiet,
 // and what arrives meanwhile is dropped, before the request is written.
@@ -259,9 +260,11 @@ TEST_P(PollFailure, IsRaisedOnceByTheWaitingHandlerAndEndsTheSession) {
     raised = error.what();
   }
 
-  EXPECT_EQ(raised, "The serial port COM1 (/dev/ttyUSB0) stopped working during the transfer; the adapter or its "
-                    "cable may have been pulled out. Check the cable and the adapter, then try again. (The system "
-                    "reported: " + std::string(failure.what()) + ")");
+  EXPECT_EQ(raised,
+            "The serial port COM1 (/dev/ttyUSB0) stopped working during the transfer; the adapter or its "
+            "cable may have been pulled out. Check the cable and the adapter, then try again. (The system "
+            "reported: " +
+                std::string(failure.what()) + ")");
   EXPECT_EQ(timeline.Count("error report "), 0);
   EXPECT_EQ(timeline.Now(), timeline.FirstTick(GetParam().failingCall + " failed"));
   EXPECT_EQ(timeline.Count("ended"), 1);

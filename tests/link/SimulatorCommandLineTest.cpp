@@ -47,8 +47,8 @@ TEST(SimulatorCommandLine, ReadsRandomFaults) {
 }
 
 TEST(SimulatorCommandLine, ReadsAnswerDelaysPerKindOfRequest) {
-  const SimulatorSetup setup = ParseCommandLine({"--delay", "follow-up=330-600", "--delay", "read=40", "--delay",
-                                                 "write=40-100", "--timing-seed", "9"});
+  const SimulatorSetup setup = ParseCommandLine(
+      {"--delay", "follow-up=330-600", "--delay", "read=40", "--delay", "write=40-100", "--timing-seed", "9"});
   EXPECT_EQ(setup.timing.followUp.least, std::chrono::milliseconds(330));
   EXPECT_EQ(setup.timing.followUp.most, std::chrono::milliseconds(600));
   EXPECT_EQ(setup.timing.read.least, std::chrono::milliseconds(40));

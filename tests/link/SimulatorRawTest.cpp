@@ -23,8 +23,8 @@ using sim::AnswerClock;
 using sim::AnswerTiming;
 using sim::ESimulator;
 using sim::FaultKind;
-using sim::RequestKind;
 using sim::FaultRule;
+using sim::RequestKind;
 using sim::TesterSimulator;
 using test::PtyPeer;
 

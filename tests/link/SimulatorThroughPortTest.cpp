@@ -3,8 +3,8 @@
 #include "Polling.h"
 
 #include "link/ReplyFrame.h"
-#include "link/SerialLinkPort.h"
 #include "link/RequestLine.h"
+#include "link/SerialLinkPort.h"
 #include "link/TakeReply.h"
 #include "link/TesterAddresses.h"
 #include "link/WireText.h"

@@ -151,15 +151,14 @@ TEST_P(DeviceAdvice, AdvisesAGroupOnlyWhenJoiningItGrantsReadAndWrite) {
   }
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    ProbePortTest, DeviceAdvice,
-    ::testing::Values(AdviceCase{"DialoutReadWrite", {20, "dialout", S_IFCHR | 0660}, true},
-                      AdviceCase{"UucpReadWrite", {14, "uucp", S_IFCHR | 0660}, true},
-                      AdviceCase{"RootOnly", {0, "root", S_IFCHR | 0600}, false},
-                      AdviceCase{"RootGroupReadWrite", {0, "root", S_IFCHR | 0660}, false},
-                      AdviceCase{"GroupMayOnlyRead", {20, "dialout", S_IFCHR | 0640}, false},
-                      AdviceCase{"GroupMayOnlyWrite", {5, "tty", S_IFCHR | 0620}, false}),
-    [](const ::testing::TestParamInfo<AdviceCase>& row) { return row.param.name; });
+INSTANTIATE_TEST_SUITE_P(ProbePortTest, DeviceAdvice,
+                         ::testing::Values(AdviceCase{"DialoutReadWrite", {20, "dialout", S_IFCHR | 0660}, true},
+                                           AdviceCase{"UucpReadWrite", {14, "uucp", S_IFCHR | 0660}, true},
+                                           AdviceCase{"RootOnly", {0, "root", S_IFCHR | 0600}, false},
+                                           AdviceCase{"RootGroupReadWrite", {0, "root", S_IFCHR | 0660}, false},
+                                           AdviceCase{"GroupMayOnlyRead", {20, "dialout", S_IFCHR | 0640}, false},
+                                           AdviceCase{"GroupMayOnlyWrite", {5, "tty", S_IFCHR | 0620}, false}),
+                         [](const ::testing::TestParamInfo<AdviceCase>& row) { return row.param.name; });
 
 TEST(ProbePortTest, PermissionAdviceNamesTheRealDevice) {
   PtyPair pty;

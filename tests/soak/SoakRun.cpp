@@ -108,8 +108,10 @@ struct CheckResult {
 std::string WhereElse(const std::string& text, const IdPairs& wanted, const IdPairs& before) {
   for (const auto& [pairs, whose] : {std::pair{&wanted, "wanted"}, {&before, "earlier"}}) {
     for (std::size_t slot = 0; slot < kSlots; ++slot) {
-      if (pairs->trailers[slot] == text) return std::string("; it is the ") + whose + " Trailer ID of slot " + std::to_string(slot);
-      if (pairs->vehicles[slot] == text) return std::string("; it is the ") + whose + " Vehicle ID of slot " + std::to_string(slot);
+      if (pairs->trailers[slot] == text)
+        return std::string("; it is the ") + whose + " Trailer ID of slot " + std::to_string(slot);
+      if (pairs->vehicles[slot] == text)
+        return std::string("; it is the ") + whose + " Vehicle ID of slot " + std::to_string(slot);
     }
   }
   return "; it belongs to no slot";
@@ -411,7 +413,8 @@ SoakReport RunSoak(const SoakPlan& plan, std::ostream* progress) {
   if (plan.timings.empty()) throw std::invalid_argument("the soak needs at least one timing profile");
   std::vector<TransferKind> kinds = plan.kinds;
   if (kinds.empty()) {
-    kinds = {TransferKind::ReadIds, TransferKind::SendIds, TransferKind::ReadCompanyName, TransferKind::SendCompanyName};
+    kinds = {TransferKind::ReadIds, TransferKind::SendIds, TransferKind::ReadCompanyName,
+             TransferKind::SendCompanyName};
   }
   SoakReport report;
   const auto started = std::chrono::steady_clock::now();

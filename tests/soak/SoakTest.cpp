@@ -49,8 +49,7 @@ TEST(SoakTest, LateFollowUpAnswerIsNeverTakenForTheCompanyName) {
   PrintSoakReport(summary, report);
   EXPECT_TRUE(report.violations.empty()) << summary.str();
   EXPECT_EQ(report.wrongCompanyNames, 0U) << summary.str();
-  EXPECT_EQ(report.succeeded[static_cast<std::size_t>(TransferKind::ReadCompanyName)], plan.transfers)
-      << summary.str();
+  EXPECT_EQ(report.succeeded[static_cast<std::size_t>(TransferKind::ReadCompanyName)], plan.transfers) << summary.str();
 }
 
 }  // namespace

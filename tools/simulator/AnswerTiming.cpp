@@ -36,9 +36,7 @@ std::optional<RequestKind> RequestKindFromName(std::string_view name) {
   return std::nullopt;
 }
 
-AnswerDelay& AnswerTiming::For(RequestKind kind) {
-  return const_cast<AnswerDelay&>(std::as_const(*this).For(kind));
-}
+AnswerDelay& AnswerTiming::For(RequestKind kind) { return const_cast<AnswerDelay&>(std::as_const(*this).For(kind)); }
 
 const AnswerDelay& AnswerTiming::For(RequestKind kind) const {
   switch (kind) {

@@ -193,7 +193,8 @@ void ParseDelay(SimulatorSetup& setup, std::string_view argument) {
   const auto [kindName, value] = SplitAt(argument, '=');
   const auto kind = RequestKindFromName(kindName);
   if (!kind || value.empty()) {
-    Refuse("\"" + std::string(argument) + "\" should read KIND=MS or KIND=MIN-MAX with KIND one of identify, "
+    Refuse("\"" + std::string(argument) +
+           "\" should read KIND=MS or KIND=MIN-MAX with KIND one of identify, "
            "follow-up, read, write");
   }
   if (*kind == RequestKind::FollowUp && value == "never") {
