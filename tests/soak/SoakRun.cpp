@@ -119,7 +119,7 @@ std::string WhereElse(const std::string& text, const IdPairs& wanted, const IdPa
 
 // Each ID is either what it was or what the transfer was to make it: a transfer that
 // stopped part way leaves a mix of the two, never a third text.
-CheckResult MixedIdsProblem(const IdPairs& now, const IdPairs& before, const IdPairs& wanted) {
+CheckResult MixedIdsProblem(const IdPairs& now, const IdPairs& before, const IdPairs& wanted, const IdPairs& earlier) {
   if (now.trailers.size() != kSlots || now.vehicles.size() != kSlots) {
     return {"holds " + std::to_string(now.trailers.size()) + " pairs instead of 32", kSlots * 2};
   }
@@ -131,7 +131,7 @@ CheckResult MixedIdsProblem(const IdPairs& now, const IdPairs& before, const IdP
         if (result.wrongIds++ == 0) {
           result.problem = std::string(name) + " ID of slot " + std::to_string(slot) + " reads '" + text +
                            "', expected '" + (wanted.*column)[slot] + "' or the earlier '" + (before.*column)[slot] +
-                           "'" + WhereElse(text, wanted, before);
+                           "'" + WhereElse(text, wanted, earlier);
         }
       }
     }
@@ -140,7 +140,9 @@ CheckResult MixedIdsProblem(const IdPairs& now, const IdPairs& before, const IdP
   return result;
 }
 
-CheckResult SameIdsProblem(const IdPairs& now, const IdPairs& wanted) { return MixedIdsProblem(now, wanted, wanted); }
+CheckResult SameIdsProblem(const IdPairs& now, const IdPairs& wanted, const IdPairs& earlier) {
+  return MixedIdsProblem(now, wanted, wanted, earlier);
+}
 
 sim::FaultSettings FaultsScaledTo(std::chrono::milliseconds pollPeriod) {
   // The defaults fit the window's 100 ms poll; the same number of ticks here.
@@ -235,7 +237,7 @@ Expectations PrepareReadIds(TesterRound& round, TextSource& texts, std::function
   return {"IDs successfully acquired", "Unable to read data",
           [&table, before = TableIds(table), wanted = TesterIds(tester)](bool succeeded) {
             const IdPairs now = TableIds(table);
-            return succeeded ? SameIdsProblem(now, wanted) : MixedIdsProblem(now, before, wanted);
+            return succeeded ? SameIdsProblem(now, wanted, before) : MixedIdsProblem(now, before, wanted, before);
           }};
 }
 
@@ -257,7 +259,7 @@ Expectations PrepareSendIds(TesterRound& round, TextSource& texts, std::function
   return {"IDs successfully sent", "Unable to send data",
           [&tester, before = TesterIds(tester), wanted](bool succeeded) {
             const IdPairs now = TesterIds(tester);
-            return succeeded ? SameIdsProblem(now, wanted) : MixedIdsProblem(now, before, wanted);
+            return succeeded ? SameIdsProblem(now, wanted, before) : MixedIdsProblem(now, before, wanted, before);
           }};
 }
 
@@ -368,7 +370,15 @@ std::optional<std::string> RunTransfer(TesterRound& round, TransferKind kind, Te
   report.wrongCompanyNames += checked.wrongNames;
   if (checked.problem.empty()) return std::nullopt;
   if (succeeded) ++report.failuresReportedAsSuccess;
-  return (succeeded ? "after a success: " : "after a failure: ") + checked.problem;
+  std::string faults;
+  for (const sim::FaultRecord& fault : tester.InjectedFaults()) {
+    if (fault.lineNumber > linesBefore) {
+      faults += " " + std::string(sim::FaultKindName(fault.kind)) + "@" +
+                std::to_string(fault.lineNumber - linesBefore) + ":" + fault.line.substr(5, 5);
+    }
+  }
+  return (succeeded ? "after a success: " : "after a failure: ") + checked.problem +
+         "; faults of the transfer (kind@line:request):" + faults;
 }
 
 }  // namespace
