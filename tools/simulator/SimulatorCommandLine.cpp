@@ -200,9 +200,7 @@ void ParseDelay(SimulatorSetup& setup, std::string_view argument) {
   const auto [kindName, value] = SplitAt(argument, '=');
   const auto kind = RequestKindFromName(kindName);
   if (!kind || value.empty()) {
-    Refuse("\"" + std::string(argument) +
-           "\" should read KIND=MS or KIND=MIN-MAX with KIND one of identify, "
-           "follow-up, read, write");
+    Refuse({"\"", argument, "\" should read KIND=MS or KIND=MIN-MAX with KIND one of identify, follow-up, read, write"});
   }
   if (*kind == RequestKind::FollowUp && value == "never") {
     setup.answersFollowUp = false;
@@ -213,7 +211,7 @@ void ParseDelay(SimulatorSetup& setup, std::string_view argument) {
   delay.least = std::chrono::milliseconds(ParseCount(least, "delay in milliseconds"));
   delay.most = most.empty() ? delay.least : std::chrono::milliseconds(ParseCount(most, "delay in milliseconds"));
   if (delay.least > delay.most) {
-    Refuse("the delay range \"" + std::string(value) + "\" runs backwards");
+    Refuse({"the delay range \"", value, "\" runs backwards"});
   }
 }
 
