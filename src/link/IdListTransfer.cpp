@@ -90,8 +90,14 @@ void StoreInSlotRow(TTable& idList, std::size_t slot, const std::string& field, 
   } else {
     idList.Append();
   }
-  idList.FieldByName(field).SetAsString(text);
-  idList.Post();
+  try {
+    idList.FieldByName(field).SetAsString(text);
+    idList.Post();
+  } catch (...) {
+    // The row must show what is stored, not an ID the store refused.
+    idList.Cancel();
+    throw;
+  }
 }
 
 std::string SlotRowText(TTable& idList, std::size_t slot, const std::string& field) {

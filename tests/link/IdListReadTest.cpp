@@ -1,7 +1,10 @@
+#include <filesystem>
 #include <string>
 #include <vector>
 
 #include "IdListFixture.h"
+#include "tables/EDatabaseError.h"
+#include "tables/TableFileName.h"
 
 namespace orvel::test {
 namespace {
@@ -163,6 +166,24 @@ TEST_F(ReadIds, TheAnswerToAReSendIsNeverStoredAsTheNextId) {
   EXPECT_EQ(WriteCount(ReadLine(TrailerAddressOf(1))), 2);
   EXPECT_EQ(WriteCount(ReadLine(TrailerAddressOf(2))), 1);
   ExpectEndedWith("IDs successfully acquired");
+}
+
+// A directory where the table's journal must go makes every write fail, as a full disk
+// does: the ID that could not be stored must not stay in the row as if it were.
+TEST_F(ReadIds, AnIdTheStoreRefusesIsNotLeftInTheRow) {
+  MakeIdList(32);
+  host.AnswerConfirm(true);
+  const std::filesystem::path journal = folder.Path() / (TableFileName(idList.TableName()) + "-journal");
+  host.ObserveEveryTick([&] {
+    if (timeline.Count("write !00003") > 0) std::filesystem::create_directory(journal);
+  });
+
+  EXPECT_THROW(ReadIdList(session, idList, fields), EDatabaseError);
+
+  EXPECT_EQ(idList.State(), TDataSetState::Browse);
+  EXPECT_EQ(idList.FieldByName(fields.trailer).AsString(), OldTrailer(1));
+  std::filesystem::remove(journal);
+  EXPECT_EQ(StoredRows().front(), IdPair(OldTrailer(1), OldVehicle(1)));
 }
 
 }  // namespace
