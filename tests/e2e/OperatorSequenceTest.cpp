@@ -269,9 +269,14 @@ void OperatorSequence::AnswerBox(QWidget* box) {
 
 void OperatorSequence::Settle() { QCoreApplication::processEvents(); }
 
+// The request lines the tester received during this step, a re-send counted once.
 std::vector<std::string> OperatorSequence::LinesSinceStep() const {
   const std::vector<std::string> lines = RequestLines();
-  return {lines.begin() + static_cast<std::ptrdiff_t>(std::min(linesAtStepStart_, lines.size())), lines.end()};
+  std::vector<std::string> step;
+  for (std::size_t at = std::min(linesAtStepStart_, lines.size()); at < lines.size(); ++at) {
+    if (step.empty() || step.back() != lines[at]) step.push_back(lines[at]);
+  }
+  return step;
 }
 
 CancelPlan OperatorSequence::DrawCancel(const std::vector<std::string>& firstLines) {
@@ -469,15 +474,22 @@ void OperatorSequence::TypeIntoCell() {
 
 void OperatorSequence::LeavePendingCell() {
   const testing::PendingEdit edit = *model_.pending;
-  const bool lookAway = !held_.editOpenAcrossAPageChange && Chance(0.4);
+  // A look at the Company Name page, with or without a click into its box (which takes
+  // the focus from the cell; the operator then clicks the cell again).
+  const int look = held_.editOpenAcrossAPageChange ? 0 : Draw(-2, 2);
   const int how = Draw(0, 2);  // Enter, Down, Esc
   const bool down = how == 1 && edit.row < kSlots - 1;
-  Do(std::string(lookAway ? "look at the Company Name page and back, " : "") + (how == 2 ? "Esc"
-                                                                                : down   ? "Down"
-                                                                                         : "Enter"));
-  if (lookAway) {
+  Do(std::string(look == 1   ? "look at the Company Name page and back, "
+                 : look == 2 ? "click into the company name box and back into the cell, "
+                             : "") +
+     (how == 2 ? "Esc"
+      : down   ? "Down"
+               : "Enter"));
+  if (look > 0) {
     BringPage(form->CompanyIDTab);
+    if (look == 2) QTest::mouseClick(form->Edit3, Qt::LeftButton);
     BringPage(form->GroupNameTab);
+    if (look == 2) ClickCell(edit.row, edit.column);
   }
   Press(how == 2 ? Qt::Key_Escape : down ? Qt::Key_Down : Qt::Key_Return);
   Settle();
