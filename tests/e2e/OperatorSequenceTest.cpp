@@ -527,10 +527,17 @@ void OperatorSequence::PasteIntoCell() {
     cell = EightBit(text);
     return;
   }
-  // Refused characters are named in a box; the cell then keeps its old text or takes the
-  // pasted one without them, never a refused character.
-  Expect(stepBoxes_->Seen().size() >= 1, "pasting refused characters showed no box");
-  boxesSeen_ += static_cast<int>(stepBoxes_->Seen().size());
+  // A refused punctuation mark or foreign character is named in a box, as when typed;
+  // control characters may also go without one. The cell then keeps its old text or takes
+  // the pasted one without them, never a refused character.
+  const bool named =
+      std::any_of(text.begin(), text.end(), [](QChar c) { return testing::RefusedInId(c) && c.unicode() >= 0x20; });
+  const auto& seen = stepBoxes_->Seen();
+  Expect(!named || !seen.empty(), "pasting refused characters showed no box");
+  Expect(
+      std::all_of(seen.begin(), seen.end(), [](const auto& box) { return box.title == QStringLiteral("Information"); }),
+      "pasting showed a box other than an information box");
+  boxesSeen_ += static_cast<int>(seen.size());
   stepBoxes_.reset();
   const std::string kept = testing::IdTextKept(text);
   const std::string stored = StoredIdList(model_.groups[*model_.shown].table)[static_cast<std::size_t>(row)].*
