@@ -95,7 +95,7 @@ void TIntroForm::BuildControls() {
 }
 
 void TIntroForm::FormCreate() {
-  const bool usable = EnsureIdStore(topLevelFolder_, IDGroupTable);
+  const bool usable = EnsureIdStore(topLevelFolder_, IDGroupTable, storeLock_);
   StartButton->setEnabled(usable);
   StartButton->setVisible(StartButton->isEnabled());
   NoFilesMemo->setVisible(StartButton->isHidden());

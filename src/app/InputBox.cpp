@@ -32,7 +32,7 @@ constexpr int kMaxTextLength = 255;
 
 }  // namespace
 
-std::string PromptForText(const std::string& title, const std::string& prompt, const std::string& defaultText) {
+QString PromptForText(const std::string& title, const std::string& prompt, const std::string& defaultText) {
   QDialog box;
   box.setWindowTitle(QString::fromLatin1(title));
   box.setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
@@ -64,8 +64,8 @@ std::string PromptForText(const std::string& title, const std::string& prompt, c
     box.move(screen->availableGeometry().center() - box.rect().center());
   }
   edit->setFocus();
-  if (box.exec() != QDialog::Accepted) return defaultText;
-  return edit->text().toLatin1().toStdString();
+  if (box.exec() != QDialog::Accepted) return QString::fromLatin1(defaultText);
+  return edit->text();
 }
 
 }  // namespace orvel

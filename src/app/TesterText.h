@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <optional>
 #include <string>
 
 namespace orvel {
@@ -12,5 +13,19 @@ bool FitsTesterCharacters(const QString& text);
 // What the operator is told when a text does not fit; subject names the text, e.g.
 // "The company name".
 std::string TesterCharactersRefusal(const std::string& subject);
+
+// A character that a name kept for the tester cannot hold: one outside the 8-bit set, or
+// a control character (tab, line feed, NUL, ...), which would be invisible in the list
+// and could make a name that cannot be opened.
+struct UnfitCharacter {
+  int position;  // counted in characters from 1
+  char32_t code;
+};
+
+std::optional<UnfitCharacter> FirstUnfitCharacter(const QString& text);
+
+// What the operator is told about such a character; subject names the text, e.g.
+// "The group name".
+std::string UnfitCharacterRefusal(const std::string& subject, const UnfitCharacter& character);
 
 }  // namespace orvel

@@ -143,6 +143,9 @@ class TIDForm : public QWidget, private LinkSessionHost {
   QEventLoop* modalLoop_ = nullptr;
   int runningHandlers_ = 0;
   bool closePending_ = false;
+  // A drop-down close switched to a group since the last New or Delete, whether or not
+  // its ID list table could be opened; Delete refuses until then.
+  bool groupSwitchedIn_ = false;
 };
 
 // Marks a button handler as running for as long as it lives, so a close requested

@@ -1,6 +1,8 @@
 #include "store/GroupManagement.h"
 
 #include <exception>
+#include <stdexcept>
+#include <string>
 
 #include "store/IdListTableName.h"
 #include "store/StoreSchema.h"
@@ -8,6 +10,11 @@
 
 namespace orvel {
 namespace {
+
+// How far the search for a free ID list table name looks ahead. Names clash only with
+// groups of the same name made within the same second, so a few seconds always suffice
+// while the clock runs forward.
+constexpr int kFreeNameSeconds = 100;
 
 bool NamedByAGroupRow(TTable& groupTable, const std::string& tableName) {
   const int column = groupTable.FieldByName(kIdListNameField).Index();
@@ -27,10 +34,15 @@ bool TableExists(const std::filesystem::path& folder, const std::string& tableNa
 // The ID list table name as the group row will hold it: the field keeps at most its width.
 std::string FreeTableName(TTable& groupTable, const std::filesystem::path& idListFolder, const std::string& groupName,
                           const CreationStampClock& stampClock) {
-  for (int secondsLater = 0;; ++secondsLater) {
+  for (int secondsLater = 0; secondsLater < kFreeNameSeconds; ++secondsLater) {
     const std::string name = IdListTableName(groupName, stampClock(secondsLater)).substr(0, kIdListNameWidth);
     if (!TableExists(idListFolder, name) && !NamedByAGroupRow(groupTable, name)) return name;
   }
+  throw std::runtime_error("Cannot find a free name for the ID list table of group '" + groupName +
+                           "': the names for the next " + std::to_string(kFreeNameSeconds) + " seconds, from '" +
+                           IdListTableName(groupName, stampClock(0)) +
+                           "' on, are all in use. This happens when the computer's clock was set back; check the "
+                           "clock, then try New again.");
 }
 
 void MakeEmptyIdList(TTable& idListTable, const std::filesystem::path& idListFolder, const std::string& tableName,

@@ -23,7 +23,8 @@ struct IdListFieldNames {
 // fails, what was made is removed again and the error goes on to the caller. A table
 // name already in use (by a file in the folder or by another group row) is never
 // replaced: the stamp is taken a second later until the name is free, so an existing
-// group's pairs can never be wiped and the name keeps its usual form.
+// group's pairs can never be wiped and the name keeps its usual form. The search gives
+// up, adding nothing, when the names of the next 100 seconds are all taken.
 // Returns the new row's ID list table name.
 std::string AddGroup(TTable& groupTable, TTable& idListTable, const std::filesystem::path& idListFolder,
                      const std::string& groupName, const CreationStampClock& stampClock,

@@ -6,6 +6,8 @@
 namespace orvel {
 
 inline constexpr const char* kGroupTableName = "IDGroup.db";
+// In the data folder; whoever holds its lock is the store's one writer.
+inline constexpr const char* kStoreLockFileName = "IDStore.lock";
 inline constexpr const char* kGroupNameField = "Group Name";
 inline constexpr int kGroupNameWidth = 30;
 inline constexpr const char* kIdListNameField = "IDListName";

@@ -36,10 +36,10 @@ TField& TTable::DeclareField(const std::string& name, int size) {
   return *declaredFields_.back();
 }
 
-void TTable::CreateTable() {
+void TTable::CreateTable(ExistingRows existingRows) {
   CheckInactive("create");
   const TFieldDefs& fields = fieldDefs_.Empty() ? declaredDefs_ : fieldDefs_;
-  TableFile::Create(Location(), fields.Items());
+  TableFile::Create(Location(), fields.Items(), existingRows);
 }
 
 void TTable::DeleteTable() {

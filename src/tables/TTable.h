@@ -46,8 +46,10 @@ class TTable {
 
   // The fields CreateTable makes.
   TFieldDefs& FieldDefs() { return fieldDefs_; }
-  // Makes an empty table, replacing one of the same name. Only while closed.
-  void CreateTable();
+  // Makes an empty table. An existing table of the same name is replaced when it holds no
+  // rows, and otherwise only when existingRows says so; a file that cannot be read as a
+  // table counts as holding rows. Only while closed.
+  void CreateTable(ExistingRows existingRows = ExistingRows::Refuse);
   // Removes the table's file. Only while closed.
   void DeleteTable();
   bool Exists() const;

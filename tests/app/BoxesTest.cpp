@@ -118,7 +118,7 @@ TEST(InputBox, TakesAtMost255Characters) {
     TypeIntoPrompt(box, QString(300, 'x'));
     PressKey(box, Qt::Key_Return);
   });
-  EXPECT_EQ(PromptForText("t", "p", "New"), std::string(255, 'x'));
+  EXPECT_EQ(PromptForText("t", "p", "New"), QString(255, 'x'));
 }
 
 TEST(InputBox, EightBitTextSurvives) {
@@ -128,9 +128,8 @@ TEST(InputBox, EightBitTextSurvives) {
                                             "et \xC6"));
     PressKey(box, Qt::Key_Return);
   });
-  EXPECT_EQ(PromptForText("t", "p", "New"),
-            "Fl\xE9"
-            "et \xC6");
+  EXPECT_EQ(PromptForText("t", "p", "New"), QString::fromLatin1("Fl\xE9"
+                                                                "et \xC6"));
 }
 
 }  // namespace

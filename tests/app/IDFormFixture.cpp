@@ -1,15 +1,20 @@
 #include "IDFormFixture.h"
 
 #include <QAbstractItemView>
+#include <QApplication>
 #include <QCoreApplication>
 #include <QPushButton>
+#include <QTabBar>
+#include <QTabWidget>
 #include <QTest>
 
 #include "ModalDriver.h"
+#include "app/TDBGrid.h"
 #include "app/TDBLookupComboBox.h"
 #include "store/EnsureIdStore.h"
 #include "store/StoreSchema.h"
 #include "tables/TTable.h"
+#include "tables/TableFileName.h"
 
 namespace orvel::testing {
 
@@ -64,6 +69,36 @@ void IDFormFixture::ChooseGroupByDropDown(int index) {
   list->view()->setCurrentIndex(list->model()->index(index, 0));
   QTest::keyClick(list->view(), Qt::Key_Return);
   QCoreApplication::processEvents();
+}
+
+void IDFormFixture::ClickPage(QWidget* page) {
+  QTabBar* tabs = form->PageControl1->tabBar();
+  QTest::mouseClick(tabs, Qt::LeftButton, Qt::NoModifier, tabs->tabRect(form->PageControl1->indexOf(page)).center());
+  QCoreApplication::processEvents();
+}
+
+namespace {
+
+// The grid's cell editor when one is open, else the grid. The offscreen platform leaves
+// the window inactive after a box has closed, which a desktop would not.
+QWidget* GridKeyTarget(TIDForm& form) {
+  QApplication::setActiveWindow(&form);
+  QWidget* focus = QApplication::focusWidget();
+  return form.IDGrid->isAncestorOf(focus) ? focus : form.IDGrid;
+}
+
+}  // namespace
+
+void IDFormFixture::TypeIntoGrid(const QString& text) {
+  for (const QChar c : text) {
+    QTest::sendKeyEvent(QTest::Click, GridKeyTarget(*form), Qt::Key_unknown, QString(c), Qt::NoModifier);
+  }
+}
+
+void IDFormFixture::PressInGrid(int key) { QTest::keyClick(GridKeyTarget(*form), static_cast<Qt::Key>(key)); }
+
+std::filesystem::path IDFormFixture::IdListFile(const std::string& tableName) const {
+  return folders.idLists / TableFileName(tableName);
 }
 
 }  // namespace orvel::testing

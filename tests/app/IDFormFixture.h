@@ -4,6 +4,7 @@
 
 #include <QPointer>
 #include <QWidget>
+#include <filesystem>
 #include <string>
 #include <utility>
 #include <vector>
@@ -31,6 +32,14 @@ class IDFormFixture : public ::testing::Test {
   void CreateGroupThroughWindow(const QString& name);
   // Chooses the index-th name of the group list through its drop-down.
   void ChooseGroupByDropDown(int index);
+  // Brings a page forward by clicking its tab, as the operator does.
+  void ClickPage(QWidget* page);
+  // Types text key by key into the grid's current cell, opening its editor.
+  void TypeIntoGrid(const QString& text);
+  // Presses a key in the grid, or in its cell editor when one is open.
+  void PressInGrid(int key);
+  // The path of an ID list table's file on disk.
+  std::filesystem::path IdListFile(const std::string& tableName) const;
 
   TempFolder temp;
   StoreFolders folders;

@@ -1,11 +1,15 @@
 #include <gtest/gtest.h>
 
+#include <QAbstractItemView>
+#include <QApplication>
+#include <QClipboard>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTest>
 #include <QToolButton>
+#include <QWindow>
 #include <fstream>
 
 #include "IDFormFixture.h"
@@ -14,6 +18,7 @@
 #include "app/Identities.h"
 #include "app/TDBGrid.h"
 #include "app/TDBLookupComboBox.h"
+#include "tables/TTable.h"
 
 namespace orvel {
 namespace {
@@ -96,6 +101,8 @@ TEST_F(IDForm, NameLengthLimitAndTheDefaultAnswers) {
   EXPECT_EQ(groups[2].first, "");
   EXPECT_EQ(groups[2].second[0], ' ');
   for (const auto& group : groups) EXPECT_EQ(StoredIdListRows(group.second), 32) << group.second;
+  ChooseGroupByDropDown(2);
+  EXPECT_EQ(form->IDListTable.TableName(), groups[2].second) << "a group named with the empty text can be opened";
 }
 
 TEST_F(IDForm, SameNameTwiceInOneSecondNeverSharesATable) {
@@ -210,12 +217,175 @@ TEST_F(IDForm, HostileGroupNamesStayInsideTheIdListFolder) {
   std::size_t filesOutsideIdLists = 0;
   for (const auto& entry : std::filesystem::recursive_directory_iterator(temp.Path())) {
     if (entry.is_regular_file() && entry.path().parent_path() != folders.idLists &&
-        entry.path() != folders.data / "IDGroup.db") {
+        entry.path() != folders.data / "IDGroup.db" && entry.path() != folders.data / "IDStore.lock") {
       ++filesOutsideIdLists;
     }
   }
   EXPECT_EQ(filesOutsideIdLists, 0u);
   EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folders.idLists), {}), names.size());
+}
+
+TEST_F(IDForm, NewWorksWhateverIsChosenAndTheListKeepsShowingIt) {
+  OpenForm();
+  CreateGroupThroughWindow("Alpha");
+  CreateGroupThroughWindow("Alpha");
+  ChooseGroupByDropDown(1);
+  const std::string secondAlpha = StoredGroups()[1].second;
+  CreateGroupThroughWindow("Bravo");
+  EXPECT_EQ(form->GroupNameComboBox->currentIndex(), 1);
+  EXPECT_EQ(form->IDGroupTable.RecNo(), 2);
+
+  TypeIntoGrid("T1");
+  QTest::keyClick(form->GroupNameComboBox, Qt::Key_Up);
+  CreateGroupThroughWindow("Charlie");
+
+  const auto groups = StoredGroups();
+  ASSERT_EQ(groups.size(), 4u);
+  EXPECT_EQ(groups[2].first, "Bravo");
+  EXPECT_EQ(groups[3].first, "Charlie");
+  for (const auto& group : groups) EXPECT_EQ(StoredIdListRows(group.second), 32) << group.first;
+  EXPECT_EQ(form->GroupNameComboBox->count(), 4);
+  EXPECT_EQ(form->GroupNameComboBox->currentIndex(), 0);
+  EXPECT_EQ(form->IDGroupTable.RecNo(), 1);
+  EXPECT_FALSE(form->IDListTable.Active());
+  EXPECT_NE(secondAlpha, groups[0].second);
+
+  ModalDriver driver;
+  driver.Then([](QWidget* box) { PressKey(box, Qt::Key_Return); });
+  driver.Then([](QWidget* box) { PressKey(box, Qt::Key_Return); });
+  QTest::mouseClick(form->DeleteGroupButton, Qt::LeftButton);
+  ASSERT_EQ(driver.Answered(), 2);
+  EXPECT_EQ(driver.Seen()[1].text, "Please select a group to delete") << "New leaves no group chosen";
+  EXPECT_EQ(StoredGroups().size(), 4u);
+}
+
+TEST_F(IDForm, OnlyARealDropDownCloseSwitchesTheGrid) {
+  OpenForm();
+  CreateGroupThroughWindow("Alpha");
+  CreateGroupThroughWindow("Bravo");
+  const auto groups = StoredGroups();
+  ChooseGroupByDropDown(0);
+  TypeIntoGrid("AB12");
+
+  ClickPage(form->CompanyIDTab);
+  ClickPage(form->GroupNameTab);
+  QTest::keyClick(form->GroupNameComboBox, Qt::Key_Down);
+  form->GroupNameComboBox->setEnabled(false);
+  form->GroupNameComboBox->setEnabled(true);
+  ClickPage(form->StatusTab);
+  ClickPage(form->GroupNameTab);
+
+  EXPECT_EQ(form->GroupNameComboBox->currentText(), "Bravo");
+  ASSERT_TRUE(form->IDListTable.Active());
+  EXPECT_EQ(form->IDListTable.TableName(), groups[0].second);
+  PressInGrid(Qt::Key_Down);
+  TTable alpha;
+  alpha.SetDatabaseName(folders.idLists.string());
+  alpha.SetTableName(groups[0].second);
+  alpha.Open();
+  EXPECT_EQ(alpha.CellText(0, 0), "AB12");
+
+  form->GroupNameComboBox->showPopup();
+  QTest::keyClick(form->GroupNameComboBox->view(), Qt::Key_Escape);
+  QCoreApplication::processEvents();
+  EXPECT_EQ(form->IDListTable.TableName(), groups[1].second) << "a drop-down closed without a choice switches too";
+
+  QTest::keyClick(form->GroupNameComboBox, Qt::Key_Up);
+  form->GroupNameComboBox->showPopup();
+  QTest::mouseClick(form->windowHandle(), Qt::LeftButton, Qt::NoModifier, QPoint(5, 5));
+  QCoreApplication::processEvents();
+  EXPECT_FALSE(form->GroupNameComboBox->view()->isVisible());
+  EXPECT_EQ(form->IDListTable.TableName(), groups[0].second) << "so does one closed by a click elsewhere";
+}
+
+TEST_F(IDForm, EachEntryOfEqualNamesChoosesItsOwnRow) {
+  OpenForm();
+  CreateGroupThroughWindow("Depot ?North");
+  CreateGroupThroughWindow("Other");
+  CreateGroupThroughWindow("Depot ?North");
+  const auto groups = StoredGroups();
+  ChooseGroupByDropDown(2);
+  EXPECT_EQ(form->IDGroupTable.RecNo(), 3);
+  EXPECT_EQ(form->IDListTable.TableName(), groups[2].second);
+  QTest::keyClick(form->GroupNameComboBox, Qt::Key_Up);
+  QTest::keyClick(form->GroupNameComboBox, Qt::Key_Down);
+  EXPECT_EQ(form->IDGroupTable.RecNo(), 3);
+
+  ModalDriver driver;
+  driver.Then([](QWidget* box) { PressKey(box, Qt::Key_Return); });
+  QTest::mouseClick(form->DeleteGroupButton, Qt::LeftButton);
+  ASSERT_EQ(driver.Answered(), 1);
+  EXPECT_EQ(driver.Seen()[0].text, "Delete the Depot ?North Group?");
+  const auto after = StoredGroups();
+  ASSERT_EQ(after.size(), 2u);
+  EXPECT_EQ(after[0], groups[0]);
+  EXPECT_EQ(StoredIdListRows(groups[0].second), 32);
+  EXPECT_EQ(StoredIdListRows(groups[2].second), -1);
+  EXPECT_EQ(form->GroupNameComboBox->currentText(), "Depot ?North") << "another row still holds the name";
+  EXPECT_EQ(form->IDGroupTable.RecNo(), 1);
+}
+
+TEST_F(IDForm, GroupsWithAMissingOrDamagedTableSayWhyOnceAndCanBeDeleted) {
+  OpenForm();
+  CreateGroupThroughWindow("Missing");
+  CreateGroupThroughWindow("Damaged");
+  CreateGroupThroughWindow("Sound");
+  const auto groups = StoredGroups();
+  std::filesystem::remove(IdListFile(groups[0].second));
+  std::ofstream(IdListFile(groups[1].second), std::ios::trunc) << "this is not a table";
+
+  for (const int entry : {1, 0}) {
+    ModalDriver driver;
+    driver.Then([](QWidget* box) { PressKey(box, Qt::Key_Return); });
+    ChooseGroupByDropDown(entry);
+    ASSERT_EQ(driver.Answered(), 1) << "choosing the group says why its IDs cannot be shown";
+    EXPECT_TRUE(driver.Seen()[0].text.contains(QString::fromStdString(groups[entry].second)))
+        << driver.Seen()[0].text.toStdString();
+    EXPECT_FALSE(form->IDListTable.Active());
+    ClickPage(form->CompanyIDTab);
+    ClickPage(form->GroupNameTab);
+
+    driver.Then([](QWidget* box) { PressKey(box, Qt::Key_Return); });
+    QTest::mouseClick(form->DeleteGroupButton, Qt::LeftButton);
+    ASSERT_EQ(driver.Answered(), 2) << "the reason is given once, then Delete asks";
+    EXPECT_EQ(driver.Seen()[1].text, "Delete the " + QString::fromStdString(groups[entry].first) + " Group?");
+  }
+  EXPECT_EQ(StoredGroups(), (std::vector{groups[2]}));
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folders.idLists), {}), 1);
+}
+
+TEST_F(IDForm, GroupNamesWithControlOrForeignCharactersAreRefusedAndNothingIsStored) {
+  OpenForm();
+  const std::vector<std::pair<QString, QString>> cases = {
+      {QString::fromUtf8("Fleet \U0001F69A"),
+       "The group name cannot hold its character 7 (U+1F69A): the tester's "
+       "character set has no such character. Use only letters, digits and "
+       "signs of the Western European (Latin-1) character set."},
+      {QString::fromUtf8("\u0394\u03AD\u03BB\u03C4\u03B1 \u041F\u0430\u0440\u043A"), "character 1 (U+0394)"},
+      {QStringLiteral("Fleet\tA"),
+       "The group name cannot hold its character 6, a tab: control characters cannot be stored. Please remove it."},
+      {QStringLiteral("Fleet\nA"), "character 6, a line feed"},
+      {QString::fromLatin1("Fleet\0A", 7), "character 6, a NUL character"},
+      {QString::fromLatin1("Fleet\x85", 6), "character 6, a control character (U+0085)"},
+  };
+  for (const auto& [name, message] : cases) {
+    ModalDriver driver;
+    driver.Then([&name](QWidget* box) {
+      QApplication::clipboard()->setText(name);
+      PressKey(box, Qt::Key_V, Qt::ControlModifier);
+      PressKey(box, Qt::Key_Return);
+    });
+    driver.Then([](QWidget* box) { PressKey(box, Qt::Key_Return); });
+    QTest::mouseClick(form->NewGroupButton, Qt::LeftButton);
+    ASSERT_EQ(driver.Answered(), 2) << name.toStdString();
+    EXPECT_TRUE(driver.Seen()[1].text.contains(message)) << driver.Seen()[1].text.toStdString();
+  }
+  EXPECT_TRUE(StoredGroups().empty());
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folders.idLists), {}), 0);
+  CreateGroupThroughWindow(
+      QString::fromLatin1("Fl\xE9"
+                          "et \xFF"));
+  EXPECT_EQ(StoredGroups().size(), 1u);
 }
 
 TEST_F(IDForm, ExitClosesButCancelOnlyAborts) {

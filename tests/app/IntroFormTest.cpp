@@ -6,8 +6,14 @@
 #include <QTest>
 #include <QTextEdit>
 #include <fstream>
+#include <memory>
+#include <optional>
 
+#include <unistd.h>
+
+#include "ModalDriver.h"
 #include "TempFolder.h"
+#include "app/ErrorReport.h"
 #include "app/Identities.h"
 
 namespace orvel {
@@ -34,6 +40,31 @@ TEST(IntroForm, UnusableStoreShowsNoticeAndNoReachableStart) {
   EXPECT_TRUE(form.NoFilesMemo->isVisible());
   EXPECT_EQ(form.NoFilesMemo->toPlainText(), "Can't create\nprogram files");
   EXPECT_TRUE(form.ExitButton->isVisible());
+}
+
+// Start-up reports a store held by another copy through the general error report and
+// builds no window; the store is left as the holder has it.
+TEST(IntroForm, SecondCopyOnTheSameStoreIsToldWhoHoldsItAndGetsNoWindow) {
+  testing::TempFolder temp;
+  std::optional<TIntroForm> first(std::in_place, temp / "Kestrin");
+  EXPECT_TRUE(first->StartButton->isEnabled());
+  const auto stamp = std::filesystem::last_write_time(temp / "Kestrin/Braketesting IDs/IDGroup.db");
+
+  testing::ModalDriver driver;
+  driver.Then([](QWidget* box) { testing::PressKey(box, Qt::Key_Return); });
+  std::unique_ptr<TIntroForm> second;
+  EXPECT_FALSE(RunReportingErrors([&] { second = std::make_unique<TIntroForm>(temp / "Kestrin"); }));
+  EXPECT_EQ(second, nullptr);
+  ASSERT_EQ(driver.Answered(), 1);
+  EXPECT_TRUE(driver.Seen()[0].text.startsWith(
+      "The ID store in '" + QString::fromStdString((temp / "Kestrin/Braketesting IDs").string()) +
+      "' is in use by another copy of Orvel IDs (process " + QString::number(getpid()) + " on host '"))
+      << driver.Seen()[0].text.toStdString();
+  EXPECT_EQ(std::filesystem::last_write_time(temp / "Kestrin/Braketesting IDs/IDGroup.db"), stamp);
+
+  first.reset();
+  TIntroForm afterTheFirstClosed(temp / "Kestrin");
+  EXPECT_TRUE(afterTheFirstClosed.StartButton->isEnabled());
 }
 
 TEST(IntroForm, FixedLayoutAndTexts) {

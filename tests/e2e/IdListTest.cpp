@@ -9,6 +9,7 @@
 #include "TesterLinkFixture.h"
 #include "app/DataSourceTableModel.h"
 #include "app/TDBGrid.h"
+#include "app/TDBLookupComboBox.h"
 
 namespace orvel {
 namespace {
@@ -184,6 +185,27 @@ TEST_F(IdListTransfer, CancelDuringAWaitKeepsTheIdsAlreadyRead) {
   EXPECT_EQ(after.exitCaption, "Exit");
   EXPECT_EQ(after.enabledControls, testing::AllControls());
   EXPECT_TRUE(PageComesToFront(form->GroupNameTab));
+}
+
+TEST_F(IdListTransfer, ReadAndSendUseTheGroupTheGridShowsAfterAnArrowKeyChoice) {
+  const std::string alpha = CreateGroupHolding("Alpha", OldIds());
+  const std::string bravo = CreateGroupHolding("Bravo", {{"BRAVO T", "BRAVO V"}});
+  ChooseGroupByDropDown(0);
+  QTest::keyClick(form->GroupNameComboBox, Qt::Key_Down);
+
+  QTest::mouseClick(form->DownLoadButton, Qt::LeftButton);
+
+  ASSERT_EQ(form->Label3->text(), "IDs successfully sent");
+  for (std::size_t slot = 0; slot < kSlots; ++slot) EXPECT_EQ(tester.TrailerId(slot), Padded(OldIds()[slot].trailer));
+
+  LoadTester(TesterIds());
+  ConfirmOverwrite();
+  QTest::mouseClick(form->UploadButton, Qt::LeftButton);
+
+  ASSERT_EQ(form->Label3->text(), "IDs successfully acquired");
+  EXPECT_EQ(StoredIdList(alpha), TesterIds());
+  EXPECT_EQ(StoredIdList(bravo)[0], (IdPair{"BRAVO T", "BRAVO V"}));
+  EXPECT_EQ(form->IDListTable.TableName(), alpha);
 }
 
 }  // namespace

@@ -57,6 +57,21 @@ TEST_F(GroupManagementTest, AddKeepsTheNameFormatAndMovesOnASecondWhenTheNameIsT
   EXPECT_EQ(groupTable.RecordCount(), 2);
 }
 
+TEST_F(GroupManagementTest, SearchForAFreeNameEndsWhenTheStampStandsStill) {
+  const CreationStampClock stoppedClock = [](int) { return std::string("7-12-26 9_05_03"); };
+  AddGroup(groupTable, idListTable, folders.idLists, "Fleet A", stoppedClock, fields);
+  try {
+    AddGroup(groupTable, idListTable, folders.idLists, "Fleet A", stoppedClock, fields);
+    ADD_FAILURE() << "a second group got the taken name";
+  } catch (const std::runtime_error& error) {
+    EXPECT_EQ(std::string(error.what()),
+              "Cannot find a free name for the ID list table of group 'Fleet A': the names for the next 100 seconds, "
+              "from 'Fleet A 7-12-26 9_05_03 by ' on, are all in use. This happens when the computer's clock was set "
+              "back; check the clock, then try New again.");
+  }
+  EXPECT_EQ(groupTable.RecordCount(), 1);
+}
+
 TEST_F(GroupManagementTest, AddNeverReplacesATableNoGroupNamesAnyMore) {
   TTable orphan;
   orphan.SetDatabaseName(folders.idLists.string());

@@ -69,18 +69,59 @@ TEST_F(TableStorage, DeclaredFieldsMakeTheTableWhenNoneAreDefined) {
   EXPECT_EQ(reader.FieldByName("Group Name").Index(), 0);
 }
 
-TEST_F(TableStorage, CreateReplacesATableOfTheSameNameAndLeavesNothingElse) {
+TEST_F(TableStorage, CreateReplacesATableThatHoldsRowsOnlyWhenAskedAndLeavesNothingElse) {
   MakeIdTable(folder, "Fleet", {{"A1", "B1"}});
   TTable table;
   table.SetDatabaseName(folder.string());
   table.SetTableName("Fleet");
   EXPECT_NE(ErrorOf([&] { table.CreateTable(); }).find("no fields are defined"), std::string::npos);
   table.FieldDefs().Add("Only", 5);
-  table.CreateTable();
+  EXPECT_EQ(ErrorOf([&] { table.CreateTable(); }),
+            "Cannot create table 'Fleet' in '" + folder.string() +
+                "': the table already exists and holds 1 row; it is left as it is.");
+  EXPECT_EQ(StoredFirstColumn(folder, "Fleet"), std::vector<std::string>{"A1"});
+
+  table.CreateTable(ExistingRows::Replace);
   table.Open();
   EXPECT_EQ(table.RecordCount(), 0);
   EXPECT_EQ(table.FieldCount(), 1);
+  table.Close();
+  table.CreateTable();
   EXPECT_EQ(Listing(folder), std::vector<std::string>{"Fleet.tbl.db"});
+}
+
+TEST_F(TableStorage, CreateLeavesAFileItCannotReadAsATableUnlessAskedToReplaceIt) {
+  for (const std::string& content : {std::string(600, 'g'), std::string("garbage")}) {
+    WriteFile(folder / "T.tbl.db", content);
+    TTable table;
+    table.SetDatabaseName(folder.string());
+    table.SetTableName("T");
+    table.FieldDefs().Add("Only", 5);
+    EXPECT_NE(ErrorOf([&] { table.CreateTable(); }).find("cannot be read as a table and may hold rows"),
+              std::string::npos);
+    EXPECT_EQ(fs::file_size(folder / "T.tbl.db"), content.size());
+    table.CreateTable(ExistingRows::Replace);
+    table.Open();
+    EXPECT_EQ(table.RecordCount(), 0);
+  }
+  fs::remove(folder / "T.tbl.db");
+  fs::create_symlink("T.tbl.db", folder / "T.tbl.db");
+  TTable unexaminable;
+  unexaminable.SetDatabaseName(folder.string());
+  unexaminable.SetTableName("T");
+  unexaminable.FieldDefs().Add("Only", 5);
+  EXPECT_NE(ErrorOf([&] { unexaminable.CreateTable(ExistingRows::Replace); }).find("cannot be examined"),
+            std::string::npos);
+  EXPECT_TRUE(fs::is_symlink(folder / "T.tbl.db"));
+
+  fs::remove(folder / "T.tbl.db");
+  WriteFile(folder / "T.tbl.db", "");
+  TTable empty;
+  empty.SetDatabaseName(folder.string());
+  empty.SetTableName("T");
+  empty.FieldDefs().Add("Only", 5);
+  empty.CreateTable();
+  EXPECT_EQ(Listing(folder), std::vector<std::string>{"T.tbl.db"});
 }
 
 TEST_F(TableStorage, CreateNeverReplacesTheFileOfAnotherTable) {
@@ -117,6 +158,8 @@ TEST_F(TableStorage, OpeningWhatIsNotATableFailsNamingTheTableAndCreatesNothing)
        "the file 'T.tbl.db' holds table 'x'"},
       {"another program's database", [](const fs::path& file) { RunSql(file, "CREATE TABLE Records (a TEXT)"); },
        "the file is a database, but not a table of this program"},
+      {"unexaminable", [](const fs::path& file) { fs::create_symlink(file.filename(), file); },
+       "'T.tbl.db' cannot be examined"},
   };
   for (const auto& c : cases) {
     const fs::path sub = folder / c.what;

@@ -32,8 +32,9 @@ EntryKind KindOfEntry(const std::string& path) {
   const fs::file_status status = fs::status(path, error);
   switch (status.type()) {
     case fs::file_type::not_found:
-    case fs::file_type::none:
       return EntryKind::Missing;
+    case fs::file_type::none:
+      return EntryKind::Unknown;
     case fs::file_type::regular:
       return EntryKind::RegularFile;
     case fs::file_type::directory:

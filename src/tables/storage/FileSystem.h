@@ -8,7 +8,9 @@
 
 namespace orvel {
 
-enum class EntryKind { Missing, RegularFile, Folder, Other };
+// Unknown: the entry could not be examined (no permission to search its folder, an I/O
+// error). It is not known to be missing, so nothing may be created in its place.
+enum class EntryKind { Missing, RegularFile, Folder, Other, Unknown };
 
 EntryKind KindOfEntry(const std::string& path);
 bool IsEmptyFile(const std::string& path);

@@ -55,6 +55,10 @@ std::string FileNote(const TableLocation& where) {
 void RefuseFolderOrDevice(const TableLocation& where, EntryKind kind, const char* action) {
   if (kind == EntryKind::Folder) throw where.Failure(action, FileNote(where) + " is a folder, not a table file");
   if (kind == EntryKind::Other) throw where.Failure(action, FileNote(where) + " is not a regular file");
+  if (kind == EntryKind::Unknown) {
+    throw where.Failure(action,
+                        FileNote(where) + " cannot be examined; check that the folder can be read and the disk works");
+  }
 }
 
 }  // namespace orvel

@@ -2,8 +2,10 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
+#include "tables/DataSetTypes.h"
 #include "tables/TFieldDefs.h"
 #include "tables/storage/RowPlacement.h"
 #include "tables/storage/SqliteConnection.h"
@@ -17,10 +19,16 @@ namespace orvel {
 // read once on opening; every write is one transaction that is on disk when it returns.
 class TableFile {
  public:
+  // Added to a table's file name while the table is being created. Table file names end
+  // in ".db", so no table's file ends in this.
+  static constexpr std::string_view kCreationSuffix = ".new.tmp";
+  // SQLite's rollback journal of a file has this added to the file's name.
+  static constexpr std::string_view kJournalSuffix = "-journal";
+
   // Writes an empty table under a temporary name and renames it into place, so a crash
   // leaves either the old table or the new one. A file that holds a table of another
-  // name is never replaced.
-  static void Create(const TableLocation& where, const std::vector<TFieldDef>& fields);
+  // name is never replaced, nor one that may hold rows unless existingRows says so.
+  static void Create(const TableLocation& where, const std::vector<TFieldDef>& fields, ExistingRows existingRows);
   static void Remove(const TableLocation& where);
 
   // Opens an existing table, never creating a file, and binds the declared fields (or

@@ -1,3 +1,6 @@
+#include <cstdint>
+#include <optional>
+#include <string>
 #include <utility>
 
 #include "tables/FieldText.h"
@@ -19,7 +22,7 @@ class TemporaryFile {
   ~TemporaryFile() {
     if (!released_) {
       RemoveFile(path_);
-      RemoveFile(path_ + "-journal");
+      RemoveFile(path_ + std::string(TableFile::kJournalSuffix));
     }
   }
   TemporaryFile(const TemporaryFile&) = delete;
@@ -41,6 +44,19 @@ void RefuseOtherTablesFile(const TableLocation& where, const char* action) {
   }
 }
 
+void RefuseToDropRows(const TableLocation& where) {
+  if (IsEmptyFile(where.FilePath())) return;
+  const std::optional<std::int64_t> rows = StoredRowCountOfFile(where.FilePath());
+  if (!rows) {
+    throw where.Failure(
+        kCreate, "its file " + FileNote(where) + " cannot be read as a table and may hold rows; it is left as it is");
+  }
+  if (*rows > 0) {
+    throw where.Failure(kCreate, "the table already exists and holds " + std::to_string(*rows) +
+                                     (*rows == 1 ? " row" : " rows") + "; it is left as it is");
+  }
+}
+
 void SyncFolderOf(const TableLocation& where, const char* action) {
   if (const std::error_code error = SyncFolder(where.folder)) {
     throw where.Failure(action, "the folder could not be flushed to disk (" + error.message() + ")");
@@ -49,7 +65,7 @@ void SyncFolderOf(const TableLocation& where, const char* action) {
 
 }  // namespace
 
-void TableFile::Create(const TableLocation& where, const std::vector<TFieldDef>& fields) {
+void TableFile::Create(const TableLocation& where, const std::vector<TFieldDef>& fields, ExistingRows existingRows) {
   if (fields.empty()) throw where.Failure(kCreate, "no fields are defined");
   const std::string path = where.FilePath();
   if (!where.folder.empty() && KindOfEntry(where.folder) != EntryKind::Folder) {
@@ -57,16 +73,19 @@ void TableFile::Create(const TableLocation& where, const std::vector<TFieldDef>&
   }
   const EntryKind existing = KindOfEntry(path);
   RefuseFolderOrDevice(where, existing, kCreate);
-  if (existing == EntryKind::RegularFile) RefuseOtherTablesFile(where, kCreate);
+  if (existing == EntryKind::RegularFile) {
+    RefuseOtherTablesFile(where, kCreate);
+    if (existingRows == ExistingRows::Refuse) RefuseToDropRows(where);
+  }
 
   // Table files end in ".db", so this name never is another table's file.
-  TemporaryFile fresh(path + ".new.tmp");
+  TemporaryFile fresh(path + std::string(kCreationSuffix));
   RemoveFile(fresh.Path());
-  RemoveFile(fresh.Path() + "-journal");
+  RemoveFile(fresh.Path() + std::string(kJournalSuffix));
   Guarded(where, kCreate, [&] { WriteEmptyTable(fresh.Path(), where.name, fields); });
 
   // A journal left by a crash of the old file would be played back into the new one.
-  if (const std::error_code error = RemoveFile(path + "-journal")) {
+  if (const std::error_code error = RemoveFile(path + std::string(kJournalSuffix))) {
     throw where.Failure(kCreate,
                         "the old journal " + FileNote(where) + "-journal cannot be removed (" + error.message() + ")");
   }
@@ -87,7 +106,7 @@ void TableFile::Remove(const TableLocation& where) {
   if (const std::error_code error = RemoveFile(path)) throw where.Failure(kDelete, error.message());
   // A journal left behind would be taken for the journal of a later table of this name;
   // creating that table removes it too, so a failure here loses nothing.
-  RemoveFile(path + "-journal");
+  RemoveFile(path + std::string(kJournalSuffix));
   SyncFolderOf(where, kDelete);
 }
 

@@ -59,6 +59,19 @@ std::optional<std::string> StoredTableNameOfFile(const std::string& path) {
   }
 }
 
+std::optional<std::int64_t> StoredRowCountOfFile(const std::string& path) {
+  try {
+    SqliteConnection connection(path, SqliteConnection::Access::ReadOnly);
+    connection.Execute("PRAGMA trusted_schema = OFF");
+    if (!StoredTableName(connection)) return std::nullopt;
+    SqliteStatement count(connection, "SELECT count(*) FROM Records");
+    if (!count.Step()) return std::nullopt;
+    return count.Int64(0);
+  } catch (const SqliteError&) {
+    return std::nullopt;
+  }
+}
+
 std::string QuotedIdentifier(std::string_view utf8Name) {
   std::string quoted = "\"";
   for (const char c : utf8Name) {

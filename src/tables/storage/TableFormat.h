@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -22,6 +23,9 @@ void ConfigureConnection(SqliteConnection& connection);
 std::optional<std::string> StoredTableName(const SqliteConnection& connection);
 // The same for a file not yet open; nothing too when it cannot be read as a database.
 std::optional<std::string> StoredTableNameOfFile(const std::string& path);
+
+// The number of rows of a table file not yet open; nothing when it cannot be read as a table.
+std::optional<std::int64_t> StoredRowCountOfFile(const std::string& path);
 
 std::string QuotedIdentifier(std::string_view utf8Name);
 
