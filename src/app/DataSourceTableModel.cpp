@@ -1,6 +1,5 @@
 #include "app/DataSourceTableModel.h"
 
-#include "app/MessageBoxes.h"
 #include "app/TesterText.h"
 #include "tables/TTable.h"
 
@@ -8,6 +7,9 @@ namespace orvel {
 
 DataSourceTableModel::DataSourceTableModel(TDataSource& dataSource, QObject* parent)
     : QAbstractTableModel(parent), dataSource_(dataSource) {
+  textRefusal = [](const QString& text) {
+    return FitsTesterCharacters(text) ? std::string() : TesterCharactersRefusal("The text");
+  };
   subscription_ = dataSource_.Subscribe([this](TDataEvent event) { OnDataEvent(event); });
   shownRows_ = rowCount();
 }
@@ -46,14 +48,13 @@ Qt::ItemFlags DataSourceTableModel::flags(const QModelIndex& index) const {
 bool DataSourceTableModel::setData(const QModelIndex& index, const QVariant& value, int role) {
   TTable* table = ShownTable();
   if (table == nullptr || !index.isValid() || role != Qt::EditRole) return false;
-  if (!FitsTesterCharacters(value.toString())) {
-    // Typed characters are filtered as they come; this is pasted text.
-    ShowInformation(TesterCharactersRefusal("The pasted text"));
-    return false;
-  }
   if (table->RecNo() != index.row() + 1) table->SetRecNo(index.row() + 1);
   const std::string text = value.toString().toLatin1().toStdString();
-  if (text == table->Fields(index.column()).AsString()) return true;
+  if (text == table->Fields(index.column()).AsString() && FitsTesterCharacters(value.toString())) return true;
+  if (const std::string refusal = textRefusal(value.toString()); !refusal.empty()) {
+    emit textRefused(QString::fromLatin1(refusal));
+    return false;
+  }
   if (table->State() == TDataSetState::Browse) table->Edit();
   table->Fields(index.column()).SetAsString(text);
   return true;

@@ -1,6 +1,8 @@
 #pragma once
 
 #include <QAbstractTableModel>
+#include <functional>
+#include <string>
 
 #include "tables/TDataSource.h"
 
@@ -26,7 +28,17 @@ class DataSourceTableModel : public QAbstractTableModel {
   Qt::ItemFlags flags(const QModelIndex& index) const override;
   bool setData(const QModelIndex& index, const QVariant& value, int role) override;
 
+  // Why a cell may not take a text, or empty when it may. Views ask it before text enters
+  // a cell editor, and setData before a changed text is stored. By default only text the
+  // 8-bit table cannot hold is refused.
+  std::function<std::string(const QString& text)> textRefusal;
+
  signals:
+  // setData refused a text, for this reason. It is told from inside a view's commit, so a
+  // view shows it only once that commit is over: a box's event loop could close the very
+  // editor the view is committing.
+  void textRefused(const QString& reason);
+
   // The table's current row changed, or the rows were rebuilt: views re-read the cursor.
   void cursorChanged();
 

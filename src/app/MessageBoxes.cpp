@@ -14,8 +14,10 @@ void ShowInformation(const std::string& text) {
 }
 
 void ShowNotice(const std::string& text) {
+  // A box without a parent is blocked by the modal window that is open (the Configure IDs
+  // window during a port search) and could not be closed; as that window's child it can.
   auto* box = new ModalBox(QStringLiteral("Information"), QStyle::SP_MessageBoxInformation, QString::fromLatin1(text),
-                           {BoxResult::Ok});
+                           {BoxResult::Ok}, QApplication::activeModalWidget());
   box->setModal(false);
   box->setAttribute(Qt::WA_DeleteOnClose);
   box->ShowCentred();

@@ -15,7 +15,8 @@ enum class ConfirmButtons { YesNoCancel, OkCancel };
 void ShowInformation(const std::string& text);
 
 // Information box that does not wait: the caller goes on while it is shown, and it
-// goes away when the operator closes it.
+// goes away when the operator closes it. It can be closed while a modal window is open,
+// and that window stays usable.
 void ShowNotice(const std::string& text);
 
 // Confirmation box: title "Confirm", question icon. Enter presses OK when shown, else

@@ -5,10 +5,13 @@
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QPainter>
 #include <QPushButton>
 #include <QScreen>
+#include <QTextLayout>
 #include <QVBoxLayout>
 #include <algorithm>
+#include <cmath>
 
 namespace orvel {
 namespace {
@@ -23,10 +26,55 @@ bool Contains(const std::vector<BoxResult>& results, BoxResult result) {
   return std::find(results.begin(), results.end(), result) != results.end();
 }
 
+// The box's message, word-wrapped to at most maxWidth like a label, except that a word
+// longer than a line (a long name without blanks) is broken where the line ends instead
+// of being cut off at the edge.
+class BoxText : public QLabel {
+ public:
+  BoxText(const QString& text, int maxWidth, QWidget* parent) : QLabel(text, parent) {
+    setObjectName("BoxText");
+    setTextFormat(Qt::PlainText);
+    const int width = std::clamp(fontMetrics().horizontalAdvance(text) + 2, 1, maxWidth);
+    QTextLayout layout;
+    setFixedSize(width, static_cast<int>(std::ceil(LayOut(layout, width))));
+  }
+
+ protected:
+  void paintEvent(QPaintEvent*) override {
+    QTextLayout layout;
+    LayOut(layout, width());
+    QPainter painter(this);
+    painter.setPen(palette().color(foregroundRole()));
+    layout.draw(&painter, QPointF(0, 0));
+  }
+
+ private:
+  // Breaks the text into lines of this width; returns the height they take.
+  qreal LayOut(QTextLayout& layout, int width) const {
+    QString shown = text();
+    shown.replace(QLatin1Char('\n'), QChar::LineSeparator);
+    layout.setText(shown);
+    layout.setFont(font());
+    QTextOption option;
+    option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+    layout.setTextOption(option);
+    qreal height = 0;
+    layout.beginLayout();
+    for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
+      line.setLineWidth(width);
+      line.setPosition(QPointF(0, height));
+      height += line.height();
+    }
+    layout.endLayout();
+    return height;
+  }
+};
+
 }  // namespace
 
 ModalBox::ModalBox(const QString& title, QStyle::StandardPixmap icon, const QString& text,
-                   std::vector<BoxResult> results) {
+                   std::vector<BoxResult> results, QWidget* parent)
+    : QDialog(parent) {
   setWindowTitle(title);
   setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
   setModal(true);
@@ -36,14 +84,9 @@ ModalBox::ModalBox(const QString& title, QStyle::StandardPixmap icon, const QStr
   iconLabel->setPixmap(style()->standardIcon(icon, nullptr, this).pixmap(iconSize, iconSize));
   iconLabel->setAlignment(Qt::AlignTop);
 
-  auto* textLabel = new QLabel(text, this);
-  textLabel->setObjectName("BoxText");
-  textLabel->setTextFormat(Qt::PlainText);
-  textLabel->setWordWrap(true);
   const QScreen* screen = QGuiApplication::primaryScreen();
   const int halfScreen = screen ? screen->availableGeometry().width() / 2 : 640;
-  const int oneLine = textLabel->fontMetrics().horizontalAdvance(text) + 2;
-  textLabel->setFixedWidth(std::clamp(oneLine, 1, halfScreen));
+  auto* textLabel = new BoxText(text, halfScreen, this);
 
   auto* textRow = new QHBoxLayout;
   textRow->addWidget(iconLabel);

@@ -17,7 +17,8 @@ namespace orvel {
 class ModalBox : public QDialog {
   Q_OBJECT
  public:
-  ModalBox(const QString& title, QStyle::StandardPixmap icon, const QString& text, std::vector<BoxResult> buttons);
+  ModalBox(const QString& title, QStyle::StandardPixmap icon, const QString& text, std::vector<BoxResult> buttons,
+           QWidget* parent = nullptr);
 
   // Shows the box centred on the screen and waits for the operator's answer.
   BoxResult Run();

@@ -1,10 +1,15 @@
 #include "app/TDBGrid.h"
 
 #include <QApplication>
+#include <QClipboard>
+#include <QContextMenuEvent>
 #include <QFocusEvent>
 #include <QHeaderView>
+#include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QMenu>
+#include <QMimeData>
 #include <QPainter>
 #include <QStyledItemDelegate>
 #include <algorithm>
@@ -40,12 +45,19 @@ class GridDelegate : public QStyledItemDelegate {
   }
 
  protected:
-  // A box that opens over the window (a refused character's message, say) takes the
-  // focus from the whole window; the cell being typed stays open for when it comes back.
   bool eventFilter(QObject* object, QEvent* event) override {
+    // A box that opens over the window (a refused character's message, say) takes the
+    // focus from the whole window; the cell being typed stays open for when it comes back.
     if (event->type() == QEvent::FocusOut &&
         static_cast<QFocusEvent*>(event)->reason() == Qt::ActiveWindowFocusReason) {
       return false;
+    }
+    // Enter is the grid's alone. The delegate would queue a commit and close of its own,
+    // which a box opened by the grid's commit runs in its event loop: the editor is then
+    // freed under the grid's commit.
+    if (event->type() == QEvent::KeyPress) {
+      const int key = static_cast<QKeyEvent*>(event)->key();
+      if (key == Qt::Key_Return || key == Qt::Key_Enter) return false;
     }
     return QStyledItemDelegate::eventFilter(object, event);
   }
@@ -71,6 +83,9 @@ TDBGrid::TDBGrid(TDataSource& dataSource, QWidget* parent)
                   QAbstractItemView::DoubleClicked);
   verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 4);
   connect(model_, &DataSourceTableModel::cursorChanged, this, &TDBGrid::FollowTableCursor);
+  connect(
+      model_, &DataSourceTableModel::textRefused, this,
+      [](const QString& reason) { ShowInformation(reason.toLatin1().toStdString()); }, Qt::QueuedConnection);
 }
 
 TTable* TDBGrid::ShownTable() const { return model_->ShownTable(); }
@@ -96,7 +111,14 @@ void TDBGrid::currentChanged(const QModelIndex& current, const QModelIndex& prev
   if (current.isValid()) lastColumn_ = current.column();
   TTable* table = ShownTable();
   if (followingTable_ || table == nullptr || !current.isValid() || current.row() + 1 == table->RecNo()) return;
-  table->SetRecNo(current.row() + 1);
+  try {
+    table->SetRecNo(current.row() + 1);
+  } catch (...) {
+    // The row left behind could not be stored: the cursor stays on it, with its text, so
+    // that the operator sees which row the error is about and can try again or drop it.
+    FollowTableCursor();
+    throw;
+  }
   FollowTableCursor();
 }
 
@@ -113,7 +135,8 @@ void TDBGrid::FollowTableCursor() {
 
 void TDBGrid::EditorOpened(QWidget* editor) {
   openEditor_ = editor;
-  // Installed after the delegate's own filter, so it sees the editor's keys first.
+  // The view installs the delegate's filter after this one, so the delegate sees the
+  // editor's events first.
   editor->installEventFilter(this);
 }
 
@@ -122,11 +145,18 @@ void TDBGrid::closeEditor(QWidget* editor, QAbstractItemDelegate::EndEditHint hi
   QTableView::closeEditor(editor, hint);
 }
 
-void TDBGrid::CommitOpenEditor() {
-  if (QWidget* editor = openEditor_) {
-    commitData(editor);
-    CloseOpenEditorDiscarding();
+bool TDBGrid::CommitOpenEditor() {
+  QWidget* editor = openEditor_;
+  if (editor == nullptr) return true;
+  // Refused here, before the commit, because a box must not open inside it: the box's
+  // event loop may close and free the editor that the commit still works on.
+  if (auto* line = qobject_cast<QLineEdit*>(editor);
+      line != nullptr && line->isModified() && TextRefused(line->text())) {
+    return false;
   }
+  commitData(editor);
+  CloseOpenEditorDiscarding();
+  return true;
 }
 
 void TDBGrid::CloseOpenEditorDiscarding() {
@@ -147,8 +177,63 @@ bool TDBGrid::KeyDiscarded(const QString& text) {
   return code == 0;
 }
 
+bool TDBGrid::TextRefused(const QString& text) {
+  const std::string refusal = model_->textRefusal(text);
+  if (refusal.empty()) return false;
+  ShowInformation(refusal);
+  return true;
+}
+
+bool TDBGrid::EditorInputRefused(QEvent* event) {
+  QClipboard* clipboard = QGuiApplication::clipboard();
+  switch (event->type()) {
+    case QEvent::KeyPress:
+      return static_cast<QKeyEvent*>(event)->matches(QKeySequence::Paste) && TextRefused(clipboard->text());
+    case QEvent::InputMethod:
+      if (!TextRefused(static_cast<QInputMethodEvent*>(event)->commitString())) return false;
+      // The refused commit replaces the composition, so none of it may stay on show.
+      if (openEditor_ != nullptr) {
+        QInputMethodEvent clearing;
+        QCoreApplication::sendEvent(openEditor_, &clearing);
+      }
+      return true;
+    case QEvent::Drop:
+      return TextRefused(static_cast<QDropEvent*>(event)->mimeData()->text());
+    case QEvent::MouseButtonRelease:
+      return static_cast<QMouseEvent*>(event)->button() == Qt::MiddleButton && clipboard->supportsSelection() &&
+             TextRefused(clipboard->text(QClipboard::Selection));
+    default:
+      return false;
+  }
+}
+
+void TDBGrid::ShowEditorMenu(const QPoint& globalPosition) {
+  auto* line = qobject_cast<QLineEdit*>(openEditor_.data());
+  if (line == nullptr) return;
+  QMenu* menu = line->createStandardContextMenu();
+  menu->setAttribute(Qt::WA_DeleteOnClose);
+  for (QAction* action : menu->actions()) {
+    // The menu's Paste is the action wired to the editor's paste, by name in some versions
+    // of the toolkit and by member in others.
+    const bool isPaste = disconnect(action, SIGNAL(triggered()), line, SLOT(paste())) ||
+                         disconnect(action, &QAction::triggered, line, &QLineEdit::paste);
+    if (!isPaste) continue;
+    connect(action, &QAction::triggered, line, [this, line] {
+      if (!TextRefused(QGuiApplication::clipboard()->text())) line->paste();
+    });
+  }
+  menu->popup(globalPosition);
+}
+
+void TDBGrid::StartFirstRowFor(const QString& text) {
+  TTable* table = ShownTable();
+  if (table == nullptr || table->RowCount() > 0 || text.isEmpty() || text.front() < QChar(' ')) return;
+  table->Append();
+  FollowTableCursor();
+}
+
 void TDBGrid::EnterPressed(bool editorWasOpen) {
-  CommitOpenEditor();
+  if (!CommitOpenEditor()) return;
   int code = '\r';
   if (onKeyPress) onKeyPress(code);
   if (!editorWasOpen && currentIndex().isValid()) edit(currentIndex());
@@ -168,15 +253,20 @@ void TDBGrid::CancelRowChange() {
 
 void TDBGrid::AskAndDeleteRow() {
   TTable* table = ShownTable();
-  if (table == nullptr || table->RowCount() == 0) return;
-  CommitOpenEditor();
+  if (table == nullptr || table->RowCount() == 0 || !CommitOpenEditor()) return;
   if (AskConfirmation("Delete record?", ConfirmButtons::OkCancel) != BoxResult::Ok) return;
   table->Delete();
   FollowTableCursor();
 }
 
 bool TDBGrid::eventFilter(QObject* watched, QEvent* event) {
-  if (watched != openEditor_ || event->type() != QEvent::KeyPress) return QTableView::eventFilter(watched, event);
+  if (watched != openEditor_) return QTableView::eventFilter(watched, event);
+  if (event->type() == QEvent::ContextMenu) {
+    ShowEditorMenu(static_cast<QContextMenuEvent*>(event)->globalPos());
+    return true;
+  }
+  if (EditorInputRefused(event)) return true;
+  if (event->type() != QEvent::KeyPress) return QTableView::eventFilter(watched, event);
   auto* key = static_cast<QKeyEvent*>(event);
   switch (key->key()) {
     case Qt::Key_Return:
@@ -203,18 +293,34 @@ void TDBGrid::keyPressEvent(QKeyEvent* event) {
   } else if (plain && event->key() == Qt::Key_Escape) {
     CancelRowChange();
   } else if (plain && event->key() == Qt::Key_Insert) {
-    CommitOpenEditor();
+    if (!CommitOpenEditor()) return;
     table->Insert();
     FollowTableCursor();
   } else if (event->key() == Qt::Key_Delete && event->modifiers() == Qt::ControlModifier) {
     AskAndDeleteRow();
   } else if (plain && event->key() == Qt::Key_Down && currentIndex().row() == table->RowCount() - 1) {
-    CommitOpenEditor();
+    if (!CommitOpenEditor()) return;
     if (!OnUntouchedNewRow()) table->Append();
     FollowTableCursor();
   } else if (!KeyDiscarded(event->text())) {
+    StartFirstRowFor(event->text());
     QTableView::keyPressEvent(event);
   }
+}
+
+void TDBGrid::inputMethodEvent(QInputMethodEvent* event) {
+  if (TextRefused(event->commitString())) return;
+  StartFirstRowFor(event->commitString());
+  // The view opens the cell for a commit as for a typed key, but drops the commit; the
+  // editor is given it here, as it is given the key.
+  if (openEditor_ == nullptr && !event->commitString().isEmpty() && currentIndex().isValid()) {
+    edit(currentIndex());
+    if (openEditor_ != nullptr) {
+      QCoreApplication::sendEvent(openEditor_, event);
+      return;
+    }
+  }
+  QTableView::inputMethodEvent(event);
 }
 
 void TDBGrid::focusOutEvent(QFocusEvent* event) {

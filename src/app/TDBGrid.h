@@ -4,12 +4,11 @@
 #include <QTableView>
 #include <functional>
 
+#include "app/DataSourceTableModel.h"
 #include "tables/TDataSource.h"
 #include "tables/TField.h"
 
 namespace orvel {
-
-class DataSourceTableModel;
 
 // A grid bound to a table through its data source: one column per field, titled with
 // the field name, edited in place, the grid's current row always the table's current
@@ -19,7 +18,12 @@ class DataSourceTableModel;
 // Keys: Down on the last row appends a row, Insert starts one at the cursor, Ctrl+Delete
 // deletes the current row after "Delete record?", Esc drops the current row's change,
 // Enter stores the cell and then opens or closes the cell editor. A new row left
-// untouched is dropped when the cursor leaves it or the grid loses the focus.
+// untouched is dropped when the cursor leaves it or the grid loses the focus. Typing into
+// a table without rows starts its first row.
+//
+// Text reaches a cell by typed keys, an input method's commit, a paste (keys, the
+// editor's menu, the X11 selection) or a drop; all but typed keys are checked whole
+// against the model's textRefusal before the editor takes them, and refused whole.
 class TDBGrid : public QTableView {
   Q_OBJECT
  public:
@@ -41,6 +45,7 @@ class TDBGrid : public QTableView {
  protected:
   void currentChanged(const QModelIndex& current, const QModelIndex& previous) override;
   void keyPressEvent(QKeyEvent* event) override;
+  void inputMethodEvent(QInputMethodEvent* event) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
   void focusOutEvent(QFocusEvent* event) override;
   void closeEditor(QWidget* editor, QAbstractItemDelegate::EndEditHint hint) override;
@@ -50,11 +55,20 @@ class TDBGrid : public QTableView {
 
   void FollowTableCursor();
   void EditorOpened(QWidget* editor);
-  // Stores the open cell editor's text into the row and closes the editor.
-  void CommitOpenEditor();
+  // Stores the open cell editor's text into the row and closes the editor; false, with
+  // the editor left open, when the row cannot take the text.
+  bool CommitOpenEditor();
   void CloseOpenEditorDiscarding();
   // Passes a typed character to onKeyPress; true when the key was discarded.
   bool KeyDiscarded(const QString& text);
+  // Tells the operator why a cell cannot take this text; false when it can.
+  bool TextRefused(const QString& text);
+  // Whether an event on the open editor would bring in text that is refused.
+  bool EditorInputRefused(QEvent* event);
+  // The editor's own menu, whose Paste gets the check that a pasted text gets.
+  void ShowEditorMenu(const QPoint& globalPosition);
+  // A table without rows has no cell to type into: typed text starts its first row.
+  void StartFirstRowFor(const QString& text);
   void EnterPressed(bool editorWasOpen);
   void CancelRowChange();
   void AskAndDeleteRow();

@@ -110,6 +110,7 @@ void TIDForm::BuildControls() {
   IDGrid->setFrameStyle(QFrame::NoFrame);
   IDGrid->setToolTip(QStringLiteral("List of all ID's"));
   IDGrid->onKeyPress = [this](int& key) { IDGridKeyPress(key); };
+  IDGrid->Model().textRefusal = [this](const QString& text) { return IDGridTextRefusal(text); };
 
   ExitButton = new QToolButton(this);
   ExitButton->setObjectName("ExitButton");

@@ -87,6 +87,9 @@ class TIDForm : public QWidget, private LinkSessionHost {
   // Told of every character typed into the grid, as its 8-bit code (or a larger one for
   // a character outside the 8-bit set); sets it to 0 to discard the key.
   void IDGridKeyPress(int& key);
+  // Why an ID cannot take a text that is pasted, dropped or composed, or a changed cell's
+  // text; empty when it can.
+  std::string IDGridTextRefusal(const QString& text) const;
   void ReadIDButtonClick();
   void SendIDButtonClick();
   void UploadButtonClick();

@@ -1,5 +1,5 @@
 // The ID grid's own rules: Enter walks down a column and wraps to the top of the other,
-// and IDs take no punctuation or symbols.
+// and IDs take no punctuation, symbols or control characters, however the text comes in.
 #include "app/MessageBoxes.h"
 #include "app/TDBGrid.h"
 #include "app/WS_IDS.h"
@@ -9,20 +9,40 @@ namespace orvel {
 namespace {
 
 constexpr int kEnter = '\r';
-constexpr int kLastEightBitCode = 255;
+constexpr char32_t kFirstPrintableCode = ' ';
+constexpr char32_t kDeleteCode = 127;
+constexpr char32_t kLastEightBitCode = 255;
+
+// Why an ID cannot hold this character, or null when it can.
+const char* IdCharacterRefusal(char32_t character) {
+  // The tester's character set has no such character: it could be neither stored nor sent.
+  if (character > kLastEightBitCode) return "The tester cannot show this character; please enter another";
+  // A control character in an ID is invisible in the cell and ends or garbles the request line.
+  if (character < kFirstPrintableCode || character == kDeleteCode ||
+      IsRefusedIdCharacter(static_cast<unsigned char>(character))) {
+    return "Please enter an alphabetical or numerical character";
+  }
+  return nullptr;
+}
 
 }  // namespace
 
 void TIDForm::IDGridKeyPress(int& key) {
   if (key == kEnter && EnterWrapped()) return;
-  if (key > kLastEightBitCode) {
-    // The tester's character set has no such character: it could be neither stored nor sent.
-    ShowInformation("The tester cannot show this character; please enter another");
-    key = 0;
-  } else if (IsRefusedIdCharacter(static_cast<unsigned char>(key))) {
-    ShowInformation("Please enter an alphabetical or numerical character");
+  // Control keys (Backspace, Enter, Esc, copy, cut and paste) edit the cell; they are not
+  // characters of the ID.
+  if (static_cast<char32_t>(key) < kFirstPrintableCode) return;
+  if (const char* refusal = IdCharacterRefusal(static_cast<char32_t>(key))) {
+    ShowInformation(refusal);
     key = 0;
   }
+}
+
+std::string TIDForm::IDGridTextRefusal(const QString& text) const {
+  for (const char32_t character : text.toUcs4()) {
+    if (const char* refusal = IdCharacterRefusal(character)) return refusal;
+  }
+  return {};
 }
 
 bool TIDForm::EnterWrapped() {

@@ -1,7 +1,14 @@
 #include <gtest/gtest.h>
 
+#include <QApplication>
+#include <QDialog>
+#include <QLabel>
 #include <QLineEdit>
+#include <QPainter>
+#include <QPointer>
 #include <QPushButton>
+#include <QScreen>
+#include <QStyle>
 #include <QTest>
 
 #include "ModalDriver.h"
@@ -69,6 +76,75 @@ TEST(Boxes, InformationBoxClosesWithEnterOrEsc) {
   ASSERT_EQ(driver.Answered(), 2);
   EXPECT_EQ(driver.Seen()[0].title, "Information");
   EXPECT_EQ(driver.Seen()[1].text, "Unable to read data");
+}
+
+int DarkPixels(const QImage& image) {
+  int dark = 0;
+  for (int y = 0; y < image.height(); ++y) {
+    for (int x = 0; x < image.width(); ++x) dark += qGray(image.pixel(x, y)) < 128 ? 1 : 0;
+  }
+  return dark;
+}
+
+// The text a box shows, measured by its ink: a long name without blanks is broken over
+// lines no wider than half the screen, and every bit of it is on show.
+TEST(Boxes, AWordLongerThanALineIsBrokenNeverCut) {
+  const QString name(60, QLatin1Char('W'));
+  ModalDriver driver;
+  int given = 0;
+  int needed = 0;
+  int shownInk = 0;
+  int fullInk = 0;
+  driver.Then([&](QWidget* box) {
+    auto* label = box->findChild<QLabel*>("BoxText");
+    ASSERT_NE(label, nullptr);
+    given = label->width();
+    needed = label->fontMetrics().horizontalAdvance(name);
+    shownInk = DarkPixels(label->grab().toImage());
+    QImage oneLine(needed + 8, label->fontMetrics().height() + 8, QImage::Format_RGB32);
+    oneLine.fill(Qt::white);
+    QPainter painter(&oneLine);
+    painter.setFont(label->font());
+    painter.setPen(Qt::black);
+    painter.drawText(4, 4 + label->fontMetrics().ascent(), name);
+    painter.end();
+    fullInk = DarkPixels(oneLine);
+    PressKey(box, Qt::Key_Return);
+  });
+  ShowInformation(name.toStdString());
+  ASSERT_EQ(driver.Answered(), 1);
+  EXPECT_LE(given, QGuiApplication::primaryScreen()->availableGeometry().width() / 2);
+  ASSERT_GT(needed, given) << "the name must be too long for one line";
+  EXPECT_GE(shownInk, fullInk * 97 / 100) << "shown " << shownInk << " of " << fullInk << " dark pixels";
+}
+
+TEST(Boxes, TooltipsShowAfterHalfASecond) {
+  EXPECT_EQ(QApplication::style()->styleHint(QStyle::SH_ToolTip_WakeUpDelay), 500);
+}
+
+// A notice that comes while a modal window is open (a refused serial port during the port
+// search in the Configure IDs window) can be closed at once, with a click as the platform
+// delivers it, which a window blocked by the modal one does not get.
+TEST(Boxes, NoticeCanBeClosedWhileAModalWindowIsOpen) {
+  QDialog window;
+  window.setWindowModality(Qt::ApplicationModal);
+  window.show();
+  ShowNotice("Serial port refused");
+  QPointer<QWidget> notice;
+  for (QWidget* candidate : QApplication::topLevelWidgets()) {
+    const auto* text = candidate->findChild<QLabel*>("BoxText");
+    if (candidate->isVisible() && text != nullptr && text->window() == candidate &&
+        text->text() == "Serial port refused") {
+      notice = candidate;
+    }
+  }
+  ASSERT_NE(notice, nullptr);
+  auto* ok = notice->findChild<QPushButton*>();
+  ASSERT_NE(ok, nullptr);
+  QCoreApplication::processEvents();
+  QTest::mouseClick(notice->windowHandle(), Qt::LeftButton, Qt::NoModifier, ok->mapTo(notice, ok->rect().center()));
+  EXPECT_TRUE(notice == nullptr || !notice->isVisible());
+  EXPECT_TRUE(window.isVisible());
 }
 
 void TypeIntoPrompt(QWidget* box, const QString& text) {
