@@ -26,8 +26,8 @@ struct HeldBack {
   bool equalGroupNames = false;
   bool deleteOfANameHeldTwice = false;
   bool unsafeGroupNames = false;
-  bool unsafePastedIds = true;
-  bool foreignPastedIdThenEnter = true;
+  bool unsafePastedIds = false;
+  bool foreignPastedIdThenEnter = false;
   bool lateFollowUpAnswer = true;
 };
 
