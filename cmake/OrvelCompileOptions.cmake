@@ -1,4 +1,6 @@
-# Warnings and sanitizers for every target of the project, set once here.
+# Warnings and sanitizers for every target of the project, set once here. Warnings are
+# errors only where asked (the test command and the fuzz build ask): a user's or a
+# packager's build must not fail because another compiler version warns.
 add_compile_options(-Wall -Wextra -Wpedantic -Wshadow -Wconversion -Wno-sign-conversion)
 if(ORVEL_WERROR)
   add_compile_options(-Werror)

@@ -5,13 +5,13 @@
 # crashing input is written to build/fuzz/crashes and the script fails.
 set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
-"$root/scripts/install-deps.sh" clang-14 libfuzzer-14-dev libclang-rt-14-dev
+"$root/scripts/install-deps.sh" --fuzz
 seconds="${ORVEL_FUZZ_SECONDS:-25}"
 build="$root/build/fuzz"
 
 echo "==== fuzz ===="
-cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DORVEL_FUZZ=ON -DORVEL_SANITIZE=address \
-  -DORVEL_BUILD_APP=OFF -DCMAKE_C_COMPILER=clang-14 -DCMAKE_CXX_COMPILER=clang++-14
+cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DORVEL_WERROR=ON -DORVEL_FUZZ=ON \
+  -DORVEL_SANITIZE=address -DORVEL_BUILD_APP=OFF -DCMAKE_C_COMPILER=clang-14 -DCMAKE_CXX_COMPILER=clang++-14
 cmake --build "$build" -j "$(nproc)" --target orvel_fuzzers
 
 mkdir -p "$build/crashes"

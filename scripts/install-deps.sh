@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs the Debian 12 packages that building, running and testing Orvel IDs need, and
-# any further packages named as arguments (the fuzzers' compiler, for instance).
-# As root it installs what is missing; otherwise it prints the command to run and stops.
+# any further packages named as arguments; --fuzz adds the fuzzers' compiler and runtime.
+# As root it installs what is missing; otherwise it prints the command to run as root and
+# stops, so that a long build never stops halfway to ask for a package.
 set -euo pipefail
 
 packages=(
@@ -9,8 +10,13 @@ packages=(
   qt6-base-dev libsqlite3-dev
   libgtest-dev libgmock-dev
   fonts-dejavu-core
-  "$@"
 )
+for argument in "$@"; do
+  case "$argument" in
+    --fuzz) packages+=(clang-14 libfuzzer-14-dev libclang-rt-14-dev) ;;
+    *) packages+=("$argument") ;;
+  esac
+done
 
 missing=()
 for p in "${packages[@]}"; do
@@ -18,13 +24,20 @@ for p in "${packages[@]}"; do
 done
 [ ${#missing[@]} -eq 0 ] && exit 0
 
+update=(apt-get update)
+install=(apt-get install -y --no-install-recommends "${missing[@]}")
+
 if [ "$(id -u)" -ne 0 ]; then
-  echo "Orvel IDs needs these Debian packages: ${missing[*]}" >&2
-  echo "Install them with:" >&2
-  echo "  sudo apt-get update && sudo apt-get install -y ${missing[*]}" >&2
+  {
+    echo "Orvel IDs needs these Debian packages: ${missing[*]}"
+    echo "Install them as root and try again. With sudo:"
+    echo "  sudo ${update[*]} && sudo ${install[*]}"
+    echo "or, where there is no sudo (su asks for root's password):"
+    echo "  su -c '${update[*]} && ${install[*]}'"
+  } >&2
   exit 1
 fi
 
 export DEBIAN_FRONTEND=noninteractive
-apt-get update
-apt-get install -y --no-install-recommends "${missing[@]}"
+"${update[@]}"
+"${install[@]}"

@@ -1,10 +1,12 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds with warnings as errors and runs every test;
-# then runs them again under AddressSanitizer with UndefinedBehaviorSanitizer, and
-# the Qt-free tests (serial port, link, tables, store) under ThreadSanitizer.
+# Installs what is missing (the fuzzers' compiler too, so that nothing is asked for halfway),
+# builds with warnings as errors and runs every test; then runs them again under
+# AddressSanitizer with UndefinedBehaviorSanitizer, the Qt-free tests (serial port, link,
+# tables, store) under ThreadSanitizer, and every test in a Release build, whose optimiser
+# brings warnings and faults of its own; last, the libFuzzer targets.
 set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
-"$root/scripts/install-deps.sh"
+"$root/scripts/install-deps.sh" --fuzz
 jobs="$(nproc)"
 passed=0
 
@@ -12,7 +14,7 @@ build_and_test() {
   local dir="$1"; shift
   local configure=("$@")
   echo "==== $(basename "$dir") ===="
-  cmake -S "$root" -B "$dir" -G Ninja "${configure[@]}"
+  cmake -S "$root" -B "$dir" -G Ninja -DORVEL_WERROR=ON "${configure[@]}"
   cmake --build "$dir" -j "$jobs"
   local summary="$dir/ctest-summary.txt"
   (cd "$dir" && ctest --output-on-failure -j "$jobs") | tee "$summary"
@@ -22,9 +24,10 @@ build_and_test() {
 build_and_test "$root/build/test" -DCMAKE_BUILD_TYPE=Debug
 build_and_test "$root/build/asan" -DCMAKE_BUILD_TYPE=Debug -DORVEL_SANITIZE=address
 build_and_test "$root/build/tsan" -DCMAKE_BUILD_TYPE=Debug -DORVEL_SANITIZE=thread -DORVEL_BUILD_APP=OFF
+build_and_test "$root/build/release-check" -DCMAKE_BUILD_TYPE=Release
 # The libFuzzer targets, each for a bounded time over its corpus (clang, in build/fuzz).
 bash "$root/scripts/fuzz.sh"
 passed=$((passed + 1))
 
-# One line for the whole run: every ctest test of the three builds, and the fuzz step.
+# One line for the whole run: every ctest test of the four builds, and the fuzz step.
 echo "ci: $passed passed, 0 failed"

@@ -22,7 +22,7 @@ using testing::VehicleSlotAddress;
 
 constexpr std::size_t kSlots = 32;
 
-std::string SlotNumber(std::size_t slot) { return (slot < 9 ? "0" : "") + std::to_string(slot + 1); }
+std::string SlotNumber(std::size_t slot) { return std::string(slot < 9 ? "0" : "").append(std::to_string(slot + 1)); }
 
 // 8-bit letters throughout; full-width IDs, IDs with trailing blanks, and in the last two
 // rows IDs shorter than 16 characters and blank ones.

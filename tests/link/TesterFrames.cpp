@@ -24,7 +24,7 @@ std::string Padded(std::string text, std::size_t width, char filler) {
 std::string ReplyFrame(const std::string& dataField) {
   unsigned sum = 0;
   for (const char byte : dataField) sum += static_cast<unsigned char>(byte);
-  return ":" + std::string("01234") + dataField + Hex(sum % 256, 2) + "\r";
+  return std::string(":01234").append(dataField).append(Hex(sum % 256, 2)).append("\r");
 }
 
 std::string ShortFrame(const std::string& answer) { return ReplyFrame(UnusedLead + Padded(answer, 16, ' ')); }

@@ -17,7 +17,7 @@ std::string VisibleBytes(std::string_view bytes) {
     } else if (code >= 0x20 && code < 0x7F && byte != '<') {
       visible.push_back(byte);
     } else {
-      visible += "<" + UpperHex(code, 2) + ">";
+      visible.append("<").append(UpperHex(code, 2)).append(">");
     }
   }
   return visible;
