@@ -42,8 +42,8 @@ void OperatorSequence::StartSession(const CancelPlan& plan) {
     log_.back() += " (follow-up answered after " + std::to_string(late.delay.count()) + " ms)";
   }
   if (plan.onLine) {
-    log_.back() +=
-        " (Cancel at " + plan.onLine->substr(0, plan.onLine->size() - 1) + " +" + std::to_string(plan.delayMs) + " ms)";
+    log_.back() += " (Cancel at " + Printable(plan.onLine->substr(0, plan.onLine->size() - 1)) + " +" +
+                   std::to_string(plan.delayMs) + " ms)";
     // A Cancel that comes after its own session ended must not hit the next one.
     OnRequestLine(*plan.onLine, [this, delay = plan.delayMs, session = transfers_] {
       QTimer::singleShot(delay, form, [this, session] {
