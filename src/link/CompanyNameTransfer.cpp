@@ -1,6 +1,7 @@
 #include "link/CompanyNameTransfer.h"
 
 #include "link/LinkSession.h"
+#include "link/LinkSessionHost.h"
 #include "link/WireText.h"
 
 namespace orvel {
@@ -26,6 +27,10 @@ void ExchangeCompanyName(LinkSession& session, RequestCode code, const std::stri
 }  // namespace
 
 void SendCompanyName(LinkSession& session, const std::string& companyName) {
+  if (const auto reason = UnsendableTextReason(companyName)) {
+    session.Host().ShowInformation("The company name cannot be sent: it " + *reason + ". Correct it, then send again.");
+    return;
+  }
   session.Run([&] {
     if (!session.Begin()) return;
     session.PayloadText = companyName;

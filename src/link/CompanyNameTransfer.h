@@ -8,7 +8,8 @@ namespace orvel {
 class LinkSession;
 
 // Writes the company name into the tester, padded with blanks to 16 characters; an
-// empty name writes 16 blanks.
+// empty name writes 16 blanks. A name that cannot be sent (a control character, more
+// than 16 characters) is refused with a message before the session starts.
 void SendCompanyName(LinkSession& session, const std::string& companyName);
 
 // Reads the company name from the tester and hands its 16 characters, trailing blanks

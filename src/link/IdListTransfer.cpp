@@ -1,5 +1,9 @@
 #include "link/IdListTransfer.h"
 
+#include <algorithm>
+#include <optional>
+#include <utility>
+
 #include "link/LinkPort.h"
 #include "link/LinkSession.h"
 #include "link/LinkSessionHost.h"
@@ -22,21 +26,60 @@ class ControlsHeld {
   TTable& table_;
 };
 
-// One exchange of the transfer; false when the transfer has ended here, by failure or
-// by Cancel.
-bool Exchange(LinkSession& session, RequestCode code, TesterAddress address, const std::string& failureMessage) {
+// One exchange of the transfer. A failure or Cancel ends the transfer here: the failed
+// state with its message, or the cancel end.
+WaitOutcome Exchange(LinkSession& session, RequestCode code, TesterAddress address, const std::string& failureMessage) {
   session.SendRequest(code, address);
-  switch (session.WaitForReply()) {
-    case WaitOutcome::Reply:
-      return true;
-    case WaitOutcome::NoReply:
-      session.Fail(failureMessage);
-      return false;
-    case WaitOutcome::Cancelled:
-      session.EndCancelled();
-      return false;
+  const WaitOutcome outcome = session.WaitForReply();
+  if (outcome == WaitOutcome::NoReply) session.Fail(failureMessage);
+  if (outcome == WaitOutcome::Cancelled) session.EndCancelled();
+  return outcome;
+}
+
+// The grid goes back to the first row after a success or a Cancel; after a failure it
+// stays on the row whose ID failed, so the operator sees where the transfer stopped.
+void PlaceCursorAfter(WaitOutcome outcome, TTable& idList, std::size_t failedSlot) {
+  if (outcome != WaitOutcome::NoReply) {
+    idList.First();
+  } else if (static_cast<int>(failedSlot) < idList.RecordCount()) {
+    idList.SetRecNo(static_cast<int>(failedSlot) + 1);
   }
-  return false;
+}
+
+// Why the group's table cannot take part in a transfer, or nothing when it can: its file
+// must still be there and readable, whatever happened to it since it was opened.
+std::optional<std::string> IdListProblem(const TTable& idList) {
+  const std::string which =
+      "The ID list of this group (table \"" + idList.TableName() + "\" in " + idList.DatabaseName() + ")";
+  if (!idList.Exists()) {
+    return which + " is no longer on disk. Delete the group, or restore its file, then try again.";
+  }
+  try {
+    TTable probe;
+    probe.SetDatabaseName(idList.DatabaseName());
+    probe.SetTableName(idList.TableName());
+    probe.Open();
+  } catch (const std::exception& error) {
+    return which + " cannot be read: " + error.what() + " Delete the group, or restore its file, then try again.";
+  }
+  return std::nullopt;
+}
+
+// The first row that cannot be sent and why, with the cursor left on it, or nothing when
+// every row that goes to the tester can.
+std::optional<std::string> UnsendableRow(TTable& idList, const IdListFields& fields) {
+  ControlsHeld held(idList);
+  const int rows = std::min(idList.RecordCount(), static_cast<int>(SlotCount));
+  for (int row = 1; row <= rows; ++row) {
+    idList.SetRecNo(row);
+    for (const auto& [field, name] : {std::pair{&fields.trailer, "Trailer ID"}, {&fields.vehicle, "Vehicle ID"}}) {
+      if (const auto reason = UnsendableTextReason(idList.FieldByName(*field).AsString())) {
+        return "Row " + std::to_string(row) + " cannot be sent: its " + name + " " + *reason +
+               ". Correct the row, then send again. Nothing was sent.";
+      }
+    }
+  }
+  return std::nullopt;
 }
 
 void StoreInSlotRow(TTable& idList, std::size_t slot, const std::string& field, const std::string& text) {
@@ -58,17 +101,19 @@ std::string SlotRowText(TTable& idList, std::size_t slot, const std::string& fie
   return idList.FieldByName(field).AsString();
 }
 
-// Reads one address series into one column; false when the transfer ended early.
-bool ReadSeries(LinkSession& session, TTable& idList, const std::string& field, TesterAddress (*address)(std::size_t)) {
+// Reads one address series into one column, storing each ID as it arrives.
+WaitOutcome ReadSeries(LinkSession& session, TTable& idList, const std::string& field,
+                       TesterAddress (*address)(std::size_t), std::size_t& slot) {
   idList.First();
-  for (std::size_t slot = 0; slot < SlotCount; ++slot) {
-    if (!Exchange(session, RequestCode::Read, address(slot), "Unable to read data")) return false;
+  for (slot = 0; slot < SlotCount; ++slot) {
+    const WaitOutcome outcome = Exchange(session, RequestCode::Read, address(slot), "Unable to read data");
+    if (outcome != WaitOutcome::Reply) return outcome;
     StoreInSlotRow(idList, slot, field, session.AnswerText());
   }
-  return true;
+  return WaitOutcome::Reply;
 }
 
-bool SendText(LinkSession& session, const std::string& text, TesterAddress address) {
+WaitOutcome SendText(LinkSession& session, const std::string& text, TesterAddress address) {
   session.PayloadText = text;
   PadTo16(session.PayloadText);
   return Exchange(session, RequestCode::Write, address, "Unable to send data");
@@ -93,15 +138,20 @@ void ReadIdList(LinkSession& session, TTable& idList, const IdListFields& fields
     host.ShowInformation("Please select a group to write to");
     return;
   }
+  if (const auto problem = IdListProblem(idList)) {
+    host.ShowInformation(*problem);
+    return;
+  }
   if (!host.Confirm("Overwrite all current IDs?")) return;
   session.Run([&] {
     if (!session.Begin()) return;
     host.SetStatusText("Receiving IDs on Com " + std::to_string(session.Port().ComNumber()));
     ControlsHeld held(idList);
-    const bool done = ReadSeries(session, idList, fields.trailer, TrailerAddress) &&
-                      ReadSeries(session, idList, fields.vehicle, VehicleAddress);
-    if (done) session.Succeed("IDs successfully acquired");
-    idList.First();
+    std::size_t slot = 0;
+    WaitOutcome outcome = ReadSeries(session, idList, fields.trailer, TrailerAddress, slot);
+    if (outcome == WaitOutcome::Reply) outcome = ReadSeries(session, idList, fields.vehicle, VehicleAddress, slot);
+    if (outcome == WaitOutcome::Reply) session.Succeed("IDs successfully acquired");
+    PlaceCursorAfter(outcome, idList, slot);
   });
 }
 
@@ -111,6 +161,14 @@ void SendIdList(LinkSession& session, TTable& idList, const IdListFields& fields
     host.ShowInformation("Please select a group to read from");
     return;
   }
+  if (const auto problem = IdListProblem(idList)) {
+    host.ShowInformation(*problem);
+    return;
+  }
+  if (const auto unsendable = UnsendableRow(idList, fields)) {
+    host.ShowInformation(*unsendable);
+    return;
+  }
   idList.First();
   if (idList.RecordCount() != static_cast<int>(SlotCount) && !host.Confirm(RowCountQuestion(idList.RecordCount()))) {
     return;
@@ -118,16 +176,20 @@ void SendIdList(LinkSession& session, TTable& idList, const IdListFields& fields
   session.Run([&] {
     if (!session.Begin()) return;
     host.SetStatusText("Sending IDs on Com" + std::to_string(session.Port().ComNumber()));
-    bool done = true;
+    WaitOutcome outcome = WaitOutcome::Reply;
     {
       ControlsHeld held(idList);
-      for (std::size_t slot = 0; done && slot < SlotCount; ++slot) {
-        done = SendText(session, SlotRowText(idList, slot, fields.trailer), TrailerAddress(slot)) &&
-               SendText(session, SlotRowText(idList, slot, fields.vehicle), VehicleAddress(slot));
+      std::size_t slot = 0;
+      for (; slot < SlotCount; ++slot) {
+        outcome = SendText(session, SlotRowText(idList, slot, fields.trailer), TrailerAddress(slot));
+        if (outcome == WaitOutcome::Reply) {
+          outcome = SendText(session, SlotRowText(idList, slot, fields.vehicle), VehicleAddress(slot));
+        }
+        if (outcome != WaitOutcome::Reply) break;
       }
-      idList.First();
+      PlaceCursorAfter(outcome, idList, slot);
     }
-    if (done) session.Succeed("IDs successfully sent");
+    if (outcome == WaitOutcome::Reply) session.Succeed("IDs successfully sent");
   });
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <span>
 #include <string_view>
@@ -27,6 +28,9 @@ class LinkPort {
   virtual void WriteText(std::string_view text) = 0;
   virtual void DiscardInput() = 0;
   virtual void DiscardOutput() = 0;
+  // Returns once no byte has arrived for quietFor, discarding every byte that arrives
+  // meanwhile, or after atMost on a line that never falls quiet.
+  virtual void AwaitQuietInput(std::chrono::milliseconds quietFor, std::chrono::milliseconds atMost) = 0;
 };
 
 }  // namespace orvel

@@ -1,7 +1,6 @@
 #include "link/LinkSession.h"
 
 #include <chrono>
-#include <thread>
 #include <utility>
 
 #include "link/LinkPort.h"
@@ -20,9 +19,9 @@ constexpr std::size_t kInstrumentDataLength = 64;
 constexpr std::uint8_t kTicksPerAnswerWindow = 10;
 constexpr std::uint8_t kResendsBeforeGivingUp = 2;
 constexpr std::uint8_t kLastPortNumber = 254;
-// How long an answer to the follow-up request is waited for: the tester answers a
-// request within a poll tick or two when it answers at all.
-constexpr std::uint8_t kFollowUpAnswerTicks = 3;
+// The line counts as quiet after a fifth of a poll period without a byte: 20 ms, longer
+// than the pauses inside a frame that a USB serial adapter's latency makes.
+constexpr int kQuietParts = 5;
 
 std::string AnswerPart(const std::string& dataField, std::size_t length) {
   return dataField.size() > kAnswerOffset ? dataField.substr(kAnswerOffset, length) : std::string();
@@ -63,17 +62,21 @@ void LinkSession::FindInstrument() {
       ++PortNumber;
     }
     const PortProbe probe = port_.Probe(PortNumber);
-    if (probe.availability == PortAvailability::Available || probe.availability == PortAvailability::Busy) {
+    const bool refused = probe.availability == PortAvailability::PermissionDenied;
+    if (refused || probe.availability == PortAvailability::Available || probe.availability == PortAvailability::Busy) {
+      // A refused port is shown too, so the operator sees where the search stands.
       host_.SetStatusText("Looking for instrument on Com" + std::to_string(PortNumber) + "...");
+    }
+    if (probe.availability == PortAvailability::Available || probe.availability == PortAvailability::Busy) {
       try {
         port_.Open(PortNumber);
+        portDevice_ = probe.devicePath;
         SendRequest(RequestCode::Identify, IdentificationAddress);
         requestSentThisRound = true;
       } catch (const EOpenComm&) {
         host_.Beep();
       }
-    } else if (probe.availability == PortAvailability::PermissionDenied &&
-               refusedDevicesTold_.insert(probe.devicePath).second) {
+    } else if (refused && refusedDevicesTold_.insert(probe.devicePath).second) {
       host_.NotifyPortRefused(PermissionAdvice(probe.devicePath));
     }
     if (WaitForReply() == WaitOutcome::Cancelled) return;
@@ -90,46 +93,66 @@ void LinkSession::RestUntilNextResendTick() {
 }
 
 void LinkSession::IdentifyInstrument() {
+  // Its answer, which may come late or never, is waited for by the next request.
   SendRequest(RequestCode::Identify, FollowUpAddress);
   const std::string serial = DecodeHexWords(InstrumentData.substr(0, 8));
   host_.SetIdentityText(std::string(kIdentityLead) + " No:" + serial + " on COM" + std::to_string(PortNumber));
   Identified = true;
-  if (!Aborted) Settle(kFollowUpAnswerTicks, true);
 }
 
-void LinkSession::Settle(std::uint64_t ticks, bool stopOnFrame) {
-  const std::uint64_t framesBefore = framesTaken_;
-  const std::uint64_t ticksBefore = pollTicks_;
-  while (!Aborted && !pollFailure_ && pollTicks_ - ticksBefore < ticks &&
-         !(stopOnFrame && framesTaken_ != framesBefore)) {
-    host_.ProcessEvents();
+std::chrono::milliseconds LinkSession::AnswerWindow() const { return host_.PollPeriod() * (kTicksPerAnswerWindow + 1); }
+
+void LinkSession::AwaitClearLine() {
+  if (lineClearPort_ != port_.ComNumber()) return;
+  clearingLine_ = true;
+  try {
+    while (!Aborted && host_.Now() < lineClearAt_) host_.ProcessEvents();
+  } catch (...) {
+    clearingLine_ = false;
+    throw;
   }
+  clearingLine_ = false;
 }
 
 void LinkSession::SendRequest(RequestCode code, TesterAddress address) {
   InstrumentData = AnswerPart(ReplyData, kInstrumentDataLength);
+  SendLine(code, address, true);
+}
+
+void LinkSession::SendLine(RequestCode code, TesterAddress address, bool firstOfRequest) {
+  if (port_.IsOpen() && !Aborted) AwaitClearLine();
+  // The identification is answered with long frames, which no stale short answer can
+  // pass for; only the short answers of later requests need confirming.
+  if (firstOfRequest) confirming_ = code != RequestCode::Identify && !lineSettled_;
   if (port_.IsOpen() && !Aborted) {
     port_.DiscardInput();
     port_.DiscardOutput();
     LastRequest = BuildRequestLine(code, address, code == RequestCode::Write ? PayloadText : std::string());
-    // A moment for the line to settle after the discards before the next request.
-    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    port_.AwaitQuietInput(host_.PollPeriod() / kQuietParts, AnswerWindow());
     port_.WriteText(LastRequest);
+    lineClearPort_ = port_.ComNumber();
+    lineClearAt_ = host_.Now() + AnswerWindow();
+    lineSettled_ = false;
   }
+  lastCode_ = code;
+  lastAddress_ = address;
   TickCount = 0;
   RetryCount = 0;
   ReplyOk = false;
-  firstSendTick_ = lastSendTick_ = pollTicks_;
 }
 
 void LinkSession::Timer1Timer() {
-  ++pollTicks_;
-  // Once an answer is accepted the wait only drains late copies of it; a re-send would
-  // just bring another copy for the next request to take as its own answer.
+  // Once an answer is accepted the wait only lets late copies of it pass; a re-send
+  // would just bring another copy.
   const bool answered = ReplyOk;
   const TakenReply taken = Identified ? TakeShortReply(port_) : TakeLongReply(port_);
+  if (taken.outcome == ReplyOutcome::TakenAndPassed && RetryCount == 0 && !confirming_) {
+    // The answer to a line sent once: nothing more can come for it.
+    lineClearAt_ = host_.Now();
+    lineSettled_ = true;
+  }
+  if (clearingLine_) return;
   if (taken.outcome != ReplyOutcome::NothingTaken) {
-    ++framesTaken_;
     ReplyData = taken.dataField;
     if (taken.outcome == ReplyOutcome::TakenAndPassed) ReplyOk = true;
   }
@@ -140,13 +163,14 @@ void LinkSession::Timer1Timer() {
     if (port_.IsOpen()) {
       port_.DiscardInput();
       port_.WriteText(LastRequest);
+      lineClearAt_ = host_.Now() + AnswerWindow();
+      lineSettled_ = false;
     }
   } catch (...) {
     // Raised here it would reach the operator on every 11th tick; the wait reports it once.
     if (!pollFailure_) pollFailure_ = std::current_exception();
   }
   ++RetryCount;
-  lastSendTick_ = pollTicks_;
   host_.Beep();
 }
 
@@ -156,23 +180,20 @@ WaitOutcome LinkSession::WaitForReply() {
   host_.ProcessPendingEvents();
   for (;;) {
     if (pollFailure_) std::rethrow_exception(std::exchange(pollFailure_, nullptr));
+    // An accepted answer counts even when Cancel came in the same round: a write the
+    // tester acknowledged is written. Cancel then stops the next request.
+    if (ReplyOk && RetryCount <= kResendsBeforeGivingUp) {
+      if (!confirming_) return WaitOutcome::Reply;
+      // The frame may have been a late answer to an earlier line: ask again once the
+      // line is clear, and take the answer to that.
+      confirming_ = false;
+      SendLine(lastCode_, lastAddress_, false);
+      continue;
+    }
     if (Aborted) return WaitOutcome::Cancelled;
     if (RetryCount > kResendsBeforeGivingUp) return WaitOutcome::NoReply;
-    if (ReplyOk) break;
     host_.ProcessEvents();
   }
-  if (RetryCount > 0) {
-    // The answer may have been to the first send, so the tester may take as long again to
-    // answer the last re-send: the line is drained for that long before the next request
-    // can go out. Frames taken meanwhile are drained, not answers: a spoilt copy must not
-    // replace the answer already accepted.
-    std::string accepted = ReplyData;
-    Settle(lastSendTick_ - firstSendTick_, false);
-    ReplyData = std::move(accepted);
-    if (pollFailure_) std::rethrow_exception(std::exchange(pollFailure_, nullptr));
-    if (Aborted) return WaitOutcome::Cancelled;
-  }
-  return WaitOutcome::Reply;
 }
 
 void LinkSession::Cancel() {
@@ -182,11 +203,20 @@ void LinkSession::Cancel() {
 }
 
 void LinkSession::EndLinkSession() {
-  if (port_.IsOpen()) port_.Close();
+  // A port that fails to close (its device pulled out) still leaves the session ended.
+  std::exception_ptr closeFailure;
+  if (port_.IsOpen()) {
+    try {
+      port_.Close();
+    } catch (...) {
+      closeFailure = std::current_exception();
+    }
+  }
   Aborted = true;
   host_.SetPollTimerEnabled(false);
   host_.ShowSessionEnded();
   host_.StartPageReturnTimer();
+  if (closeFailure) std::rethrow_exception(closeFailure);
 }
 
 bool LinkSession::Begin() {
@@ -213,6 +243,11 @@ void LinkSession::Fail(const std::string& message) {
 void LinkSession::EndCancelled() {
   host_.SetIdentityText("");
   EndLinkSession();
+}
+
+std::string LinkSession::PortName() const {
+  const std::string name = "COM" + std::to_string(port_.ComNumber());
+  return portDevice_.empty() ? name : name + " (" + portDevice_ + ")";
 }
 
 void LinkSession::EndAfterError() noexcept {

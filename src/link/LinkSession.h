@@ -1,15 +1,18 @@
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <exception>
 #include <set>
 #include <string>
 
+#include "link/LinkPort.h"
+#include "link/PortLost.h"
 #include "link/TesterAddresses.h"
+#include "serial/PortErrors.h"
 
 namespace orvel {
 
-class LinkPort;
 class LinkSessionHost;
 
 enum class WaitOutcome { Reply, NoReply, Cancelled };
@@ -19,13 +22,20 @@ enum class WaitOutcome { Reply, NoReply, Cancelled };
 //
 // Everything runs on the window's thread. A request line goes out once, then again at
 // every 11th poll tick (100 ms each) while no valid answer has come; after the third
-// re-send the wait gives up. When the answer came only after a re-send, the answer to
-// that re-send may still be on its way, so the wait drains the line, without re-sending,
-// for as long as the first send was ahead of the last re-send before the next request
-// can go out; after the follow-up request that ends the identification,
-// which the tester may or may not answer, it waits a moment for that answer. The wait
-// handles the window's events itself, so the poll
+// re-send the wait gives up. The wait handles the window's events itself, so the poll
 // and the Cancel button work while a transfer handler waits.
+//
+// A reply frame carries nothing that ties it to its request, so the session keeps this
+// invariant: when a request line goes out, no earlier line can still be answered. It
+// rests on the tester answering a line once, if at all, within one answer window (11
+// poll periods, 1.1 s) of the line reaching it. So before a request goes out on a port,
+// the session waits, by the clock and without re-sending, until every line sent there
+// before has either had its answer taken (a line sent once whose frame passed) or went
+// out at least one answer window ago: after re-sends, after the follow-up request that
+// the tester answers late or never, after a failed or cancelled wait, also across
+// sessions. Then it discards input until the line has been quiet for a moment, so that a
+// frame still arriving is not taken for the answer. Any frame taken after the request
+// went out is then the answer to that request, or to a re-send of the same line.
 class LinkSession {
  public:
   // The text before " No:" in the identity line.
@@ -72,10 +82,17 @@ class LinkSession {
 
   // Runs a transfer. An error it does not handle ends the session before going on to the
   // caller, so no session is left polling, beeping and holding the port after an error.
+  // A system failure of the open port is told as the lost port it almost always is.
   template <typename Transfer>
   void Run(Transfer&& transfer) {
     try {
       transfer();
+    } catch (const EInOutError& error) {
+      const bool portWasOpen = port_.IsOpen();
+      const std::string portName = PortName();
+      EndAfterError();
+      if (portWasOpen) throw EPortLost(portName, error.what());
+      throw;
     } catch (...) {
       EndAfterError();
       throw;
@@ -92,21 +109,32 @@ class LinkSession {
   // waits for the poll's next re-send tick, at most 1.1 s, first.
   void RestUntilNextResendTick();
   void IdentifyInstrument();
-  // Handles events for as many poll ticks, until a frame is taken (when stopOnFrame),
-  // the operator cancels or the poll fails. A reply frame carries nothing that ties it to
-  // its request, so an answer still on its way when the next request goes out would be
-  // taken as that request's answer: these pauses let such answers arrive first.
-  void Settle(std::uint64_t ticks, bool stopOnFrame);
+  // Handles events, without re-sending, until no line sent on the open port before can
+  // still be answered, or the operator cancels.
+  void AwaitClearLine();
+  // Waits for a clear line and a quiet input, then writes the request line and restarts
+  // the retry state.
+  void SendLine(RequestCode code, TesterAddress address, bool firstOfRequest);
+  std::chrono::milliseconds AnswerWindow() const;
   void EndAfterError() noexcept;
+  // "COM3 (/dev/ttyUSB0)": the port in use as the operator and the system name it.
+  std::string PortName() const;
 
   LinkPort& port_;
   LinkSessionHost& host_;
-  std::uint64_t framesTaken_ = 0;
-  // Poll ticks since the session object was made, and the ticks of the last request's
-  // first send and of its latest re-send.
-  std::uint64_t pollTicks_ = 0;
-  std::uint64_t firstSendTick_ = 0;
-  std::uint64_t lastSendTick_ = 0;
+  // Until when a line sent on port lineClearPort_ may still be answered.
+  std::chrono::steady_clock::time_point lineClearAt_{};
+  std::uint16_t lineClearPort_ = 0;
+  // The device of the port last opened.
+  std::string portDevice_;
+  // While the line clears before a request, the poll takes frames only to drop them.
+  bool clearingLine_ = false;
+  // The last line's own answer was taken, alone: no late answer can follow it.
+  bool lineSettled_ = true;
+  // The request's first answer is only taken as a sign of life; it is asked again.
+  bool confirming_ = false;
+  RequestCode lastCode_ = RequestCode::Identify;
+  TesterAddress lastAddress_ = 0;
   // A failure of the poll's re-send, handed to the waiting handler to report once.
   std::exception_ptr pollFailure_;
   // Devices the operator was already told about in this session.

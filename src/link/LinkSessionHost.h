@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <string>
 
 namespace orvel {
@@ -35,6 +36,11 @@ class LinkSessionHost {
   // Tells the operator, without stopping the search, that a serial device exists but
   // may not be opened by this user, and how to fix it.
   virtual void NotifyPortRefused(const std::string& advice) = 0;
+
+  // The clock the session measures its answer windows by. Tests give one of their own.
+  virtual std::chrono::steady_clock::time_point Now() const { return std::chrono::steady_clock::now(); }
+  // The period of the poll timer; the tester's answer window is counted in it.
+  virtual std::chrono::milliseconds PollPeriod() const { return std::chrono::milliseconds(100); }
 };
 
 }  // namespace orvel

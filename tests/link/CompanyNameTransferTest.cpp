@@ -4,7 +4,6 @@
 
 #include "LinkSessionFixture.h"
 #include "link/CompanyNameTransfer.h"
-#include "link/ProtocolError.h"
 
 namespace orvel::test {
 namespace {
@@ -59,16 +58,22 @@ TEST_F(CompanyName, UnansweredSendLeavesTheSessionFailed) {
   ExpectFailedState("Unable to send data");
 }
 
-// A carriage return would end the request line early at the tester; the name is refused
-// and the session does not go on polling and holding the port.
-TEST_F(CompanyName, NameWithACarriageReturnIsRefusedAndEndsTheSession) {
-  EXPECT_THROW(SendCompanyName(session, "AC\rME"), EProtocol);
+// A control character would end or break the request line at the tester: the name is
+// refused with a message before any session starts.
+TEST_F(CompanyName, NameThatCannotBeSentIsRefusedBeforeTheSession) {
+  SendCompanyName(session, "AC\rME");
+  SendCompanyName(session, "A\tB");
+  SendCompanyName(session, std::string(17, 'N'));
 
-  EXPECT_EQ(WriteCount("!00002"), 0);
-  EXPECT_TRUE(session.Aborted);
-  EXPECT_FALSE(port.IsOpen());
-  EXPECT_FALSE(host.PollTimerEnabled());
-  EXPECT_EQ(timeline.Count("ended"), 1);
+  EXPECT_EQ(timeline.Texts("information "),
+            (std::vector<std::string>{
+                "The company name cannot be sent: it holds a carriage return. Correct it, then send again.",
+                "The company name cannot be sent: it holds a tab. Correct it, then send again.",
+                "The company name cannot be sent: it has 17 characters; the tester holds 16. Correct it, then "
+                "send again."}));
+  EXPECT_TRUE(port.Writes().empty());
+  EXPECT_EQ(timeline.Count("show status page"), 0);
+  EXPECT_EQ(timeline.Count("timer on"), 0);
 }
 
 }  // namespace

@@ -74,6 +74,10 @@ bool FakeSessionHost::Confirm(const std::string& question) {
 
 void FakeSessionHost::NotifyPortRefused(const std::string& advice) { timeline_.Record("notice " + advice); }
 
+std::chrono::steady_clock::time_point FakeSessionHost::Now() const {
+  return std::chrono::steady_clock::time_point{} + clockStep_ * timeline_.Now();
+}
+
 void FakeSessionHost::Tick() {
   timeline_.AdvanceTick();
   port_.DeliverDue();

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <deque>
 #include <functional>
 #include <string>
@@ -37,6 +38,9 @@ class FakeSessionHost : public LinkSessionHost {
   // A modal box runs the event loop until the operator closes it, so the poll timer
   // ticks behind it if it is still enabled.
   void SetTicksWhileBoxOpen(int ticks) { ticksWhileBoxOpen_ = ticks; }
+  // How far the clock moves in one poll tick; the timer's nominal period stays 100 ms,
+  // so a step below it stands for a timer that fires early, one above it for a stalled one.
+  void SetClockStepPerTick(std::chrono::milliseconds step) { clockStep_ = step; }
 
   bool PollTimerEnabled() const { return pollTimerEnabled_; }
   const std::string& StatusText() const { return statusText_; }
@@ -57,6 +61,7 @@ class FakeSessionHost : public LinkSessionHost {
   void ShowInformation(const std::string& text) override;
   bool Confirm(const std::string& question) override;
   void NotifyPortRefused(const std::string& advice) override;
+  std::chrono::steady_clock::time_point Now() const override;
 
  private:
   void Tick();
@@ -69,6 +74,7 @@ class FakeSessionHost : public LinkSessionHost {
   std::function<void()> observer_;
   std::deque<bool> confirmAnswers_;
   int ticksWhileBoxOpen_ = 15;
+  std::chrono::milliseconds clockStep_{100};
   bool pollTimerEnabled_ = false;
   std::string statusText_;
   std::string identityText_;

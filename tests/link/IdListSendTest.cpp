@@ -1,7 +1,10 @@
+#include <filesystem>
+#include <fstream>
 #include <string>
 #include <vector>
 
 #include "IdListFixture.h"
+#include "tables/TableFileName.h"
 
 namespace orvel::test {
 namespace {
@@ -112,8 +115,87 @@ TEST_F(SendIds, UnansweredWriteStopsTheSendAtThatId) {
   EXPECT_EQ(WritesFrom("!00002"), expected);
   ExpectFailedState("Unable to send data");
   EXPECT_FALSE(idList.ControlsDisabled());
-  EXPECT_EQ(idList.RecNo(), 1);
+  // The grid stays on the row that failed; only success or Cancel returns to the first.
+  EXPECT_EQ(idList.RecNo(), 2);
 }
+
+enum class Direction { Read, Send };
+enum class Spoilage { ControlCharacterInACell, TableDeleted, TableDamaged };
+
+struct RefusalCase {
+  std::string name;
+  Direction direction;
+  Spoilage spoilage;
+  int row;
+  bool trailer;
+  std::string cellText;
+  std::string message;
+};
+
+class TransferRefusedBeforeTheSession : public IdListTransferTest, public ::testing::WithParamInterface<RefusalCase> {
+ protected:
+  void Spoil() {
+    const RefusalCase& spoil = GetParam();
+    const std::filesystem::path file = folder.Path() / TableFileName(idList.TableName());
+    switch (spoil.spoilage) {
+      case Spoilage::ControlCharacterInACell:
+        idList.SetRecNo(spoil.row);
+        idList.Edit();
+        idList.FieldByName(spoil.trailer ? fields.trailer : fields.vehicle).SetAsString(spoil.cellText);
+        idList.Post();
+        return;
+      case Spoilage::TableDeleted:
+        std::filesystem::remove(file);
+        return;
+      case Spoilage::TableDamaged:
+        std::ofstream(file, std::ios::binary | std::ios::trunc) << std::string(4096, 'x');
+        return;
+    }
+  }
+};
+
+// What cannot go right is refused with one message before anything else: no question,
+// no session, no request.
+TEST_P(TransferRefusedBeforeTheSession, WithOneMessageAndNothingSent) {
+  MakeIdList(32);
+  Spoil();
+
+  if (GetParam().direction == Direction::Read) {
+    ReadIdList(session, idList, fields);
+  } else {
+    SendIdList(session, idList, fields);
+  }
+
+  const std::vector<std::string> boxes = timeline.Texts("information ");
+  ASSERT_EQ(boxes.size(), 1u);
+  EXPECT_EQ(boxes[0].substr(0, GetParam().message.size()), GetParam().message);
+  EXPECT_EQ(timeline.Count("confirm "), 0);
+  EXPECT_EQ(timeline.Count("show status page"), 0);
+  EXPECT_TRUE(port.Writes().empty());
+  if (GetParam().spoilage == Spoilage::ControlCharacterInACell) {
+    // The grid shows the row to correct.
+    EXPECT_EQ(idList.RecNo(), GetParam().row);
+    EXPECT_FALSE(idList.ControlsDisabled());
+  }
+}
+
+const std::string Unusable = "The ID list of this group (table \"Group 1\" in ";
+
+INSTANTIATE_TEST_SUITE_P(
+    LinkSession, TransferRefusedBeforeTheSession,
+    ::testing::Values(
+        RefusalCase{"CarriageReturnInATrailerId", Direction::Send, Spoilage::ControlCharacterInACell, 3, true, "AB\rCD",
+                    "Row 3 cannot be sent: its Trailer ID holds a carriage return. Correct the row, then send "
+                    "again. Nothing was sent."},
+        RefusalCase{"TabInTheLastVehicleId", Direction::Send, Spoilage::ControlCharacterInACell, 32, false, "AB\tCD",
+                    "Row 32 cannot be sent: its Vehicle ID holds a tab."},
+        RefusalCase{"EscapeInAVehicleId", Direction::Send, Spoilage::ControlCharacterInACell, 5, false, "\x1B[2J",
+                    "Row 5 cannot be sent: its Vehicle ID holds the control character 27."},
+        RefusalCase{"ReadOfADeletedTable", Direction::Read, Spoilage::TableDeleted, 0, false, "", Unusable},
+        RefusalCase{"SendOfADeletedTable", Direction::Send, Spoilage::TableDeleted, 0, false, "", Unusable},
+        RefusalCase{"ReadOfADamagedTable", Direction::Read, Spoilage::TableDamaged, 0, false, "", Unusable},
+        RefusalCase{"SendOfADamagedTable", Direction::Send, Spoilage::TableDamaged, 0, false, "", Unusable}),
+    CaseName());
 
 }  // namespace
 }  // namespace orvel::test

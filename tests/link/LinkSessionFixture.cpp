@@ -6,6 +6,7 @@ void LinkSessionTest::PlaceTester(std::uint16_t portNumber, const std::string& i
   port.SetProbe(portNumber, PortAvailability::Available, "/dev/ttyUSB0");
   port.SetTesterPort(portNumber);
   port.Answer(IdentificationLine, LongFrame(instrumentData));
+  port.Answer(FollowUpLine, ShortFrame(""));
 }
 
 void LinkSessionTest::AcknowledgeWrites() { port.Answer("!00002", ShortFrame("")); }

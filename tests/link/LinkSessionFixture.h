@@ -28,7 +28,8 @@ class LinkSessionTest : public ::testing::Test {
  protected:
   LinkSessionTest() { host.Attach(session); }
 
-  // The tester is wired to portNumber and answers every identification request at once.
+  // The tester is wired to portNumber and answers every identification request and the
+  // follow-up request at once.
   void PlaceTester(std::uint16_t portNumber, const std::string& instrumentData = SerialOnly2143);
   // Every write request is acknowledged at once.
   void AcknowledgeWrites();

@@ -223,6 +223,11 @@ TEST_F(PortSearch, TellsOncePerDeviceAndSessionThatPermissionWasRefused) {
   EXPECT_FALSE(session.Begin());
   EXPECT_EQ(timeline.Texts("notice "), advice);
   EXPECT_LT(timeline.FirstIndex("notice "), timeline.FirstIndex("probe 3"));
+  // The Status page shows the refused ports being tried, as it does for the others.
+  std::vector<std::string> shown = timeline.Texts("status Looking");
+  shown.resize(4);
+  EXPECT_EQ(shown, (std::vector<std::string>{" for instrument on Com1...", " for instrument on Com2...",
+                                             " for instrument on Com1...", " for instrument on Com2..."}));
 
   host.CancelWhen([this](int) { return timeline.CountExactly("probe 3") == 3; });
   EXPECT_FALSE(session.Begin());

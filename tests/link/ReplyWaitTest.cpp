@@ -1,4 +1,5 @@
 #include <cerrno>
+#include <chrono>
 #include <functional>
 #include <optional>
 #include <string>
@@ -97,102 +98,173 @@ TEST_F(ReplyWait, FrameInTheTickOfTheThirdReSendIsFoundInTheSearch) {
   EXPECT_EQ(host.IdentityText(), "Tester No:2143 on COM1");
 }
 
-struct LateAnswerCase {
+struct ClearLineCase {
+  std::string name;
   int answeredSend;
-  int ticksUntilDone;
+  // How far the clock moves per poll tick: 100 ms as the timer says, less for a timer
+  // that fires early, more for one that stalls.
+  int clockStepMs;
 };
 
-class AnswerAfterReSends : public ReplyWait, public ::testing::WithParamInterface<LateAnswerCase> {};
+class AnswerAfterReSends : public ReplyWait, public ::testing::WithParamInterface<ClearLineCase> {};
 
-// An answer to a re-sent line may be followed by the answer to the re-send itself, and the
-// tester may take as long to give it as the first send was ahead of the last re-send: the
-// wait drains the line that long after the answer before the next request.
-TEST_P(AnswerAfterReSends, IsAcceptedOnceTheLineWasDrainedAsLongAsTheReSendsTook) {
+// An answer to a re-sent line may be followed by the answer to another send of it, up to
+// one answer window after the last re-send. The next request waits that long by the
+// clock, however the poll ticks, and takes its own answer.
+TEST_P(AnswerAfterReSends, DelayTheNextRequestAFullAnswerWindowAfterTheLastReSendByTheClock) {
+  const std::string nextLine = ReadLine(0xFF00);
+  host.SetClockStepPerTick(std::chrono::milliseconds(GetParam().clockStepMs));
   port.Answer(ReadNameLine, ShortFrame("ACME"), GetParam().answeredSend);
+  port.Answer(ReadNameLine, ShortFrame("COPY"), GetParam().answeredSend + 1, 2);
+  port.Answer(nextLine, ShortFrame("NEXT"), 0, 3);
 
-  EXPECT_EQ(ReadName(), Padded16("ACME"));
+  session.StartLinkSession();
+  session.SendRequest(RequestCode::Read, CompanyNameAddress);
+  ASSERT_EQ(session.WaitForReply(), WaitOutcome::Reply);
+  EXPECT_EQ(session.AnswerText(), Padded16("ACME"));
+  session.SendRequest(RequestCode::Read, TrailerAddress(0));
+  ASSERT_EQ(session.WaitForReply(), WaitOutcome::Reply);
+  EXPECT_EQ(session.AnswerText(), Padded16("NEXT"));
 
-  const int sent = FirstWriteTick(ReadNameLine);
-  EXPECT_EQ(WriteCount(ReadNameLine), GetParam().answeredSend);
-  EXPECT_EQ(BeepsFrom(sent), GetParam().answeredSend - 1);
-  EXPECT_EQ(timeline.FirstTick("ended"), sent + GetParam().ticksUntilDone);
-  ExpectEndedWith("Company ID successfully acquired");
+  const std::vector<int> sends = ReadNameWriteTicks();
+  ASSERT_EQ(sends.size(), static_cast<std::size_t>(GetParam().answeredSend));
+  const int next = FirstWriteTick(nextLine);
+  if (GetParam().answeredSend == 1) {
+    EXPECT_EQ(next, sends.back() + 1);
+  } else {
+    EXPECT_GE((next - sends.back()) * GetParam().clockStepMs, 1100);
+    EXPECT_LT((next - 1 - sends.back()) * GetParam().clockStepMs, 1100);
+  }
+  EXPECT_EQ(BeepsFrom(sends.front()), GetParam().answeredSend - 1);
 }
 
 INSTANTIATE_TEST_SUITE_P(LinkSession, AnswerAfterReSends,
-                         ::testing::Values(LateAnswerCase{1, 1}, LateAnswerCase{2, 23}, LateAnswerCase{3, 45}));
+                         ::testing::Values(ClearLineCase{"FirstSend", 1, 100}, ClearLineCase{"SecondSend", 2, 100},
+                                           ClearLineCase{"ThirdSend", 3, 100},
+                                           ClearLineCase{"SecondSendEarlyTimer", 2, 50},
+                                           ClearLineCase{"ThirdSendStalledTimer", 3, 250}),
+                         CaseName());
 
-TEST_F(ReplyWait, CancelWhileTheAnswerWindowPassesCancelsTheTransfer) {
-  port.Answer(ReadNameLine, ShortFrame("ACME"), 2);
-  CancelTicksAfterFirstWrite(ReadNameLine, 15);
+enum class NameTransfer { Read, Send };
 
-  EXPECT_EQ(ReadName(), std::nullopt);
+struct CancelAfterAnswerCase {
+  std::string name;
+  NameTransfer transfer;
+  int answeredSend;
+  int cancelTicksAfterFirstSend;
+};
 
-  EXPECT_EQ(timeline.Now(), FirstWriteTick(ReadNameLine) + 15);
-  EXPECT_EQ(host.IdentityText(), "");
-  ExpectEndedAfterCancel();
+class CancelAfterAnswer : public ReplyWait, public ::testing::WithParamInterface<CancelAfterAnswerCase> {};
+
+// An answer the wait accepted counts, also when Cancel comes in the same tick or while
+// the line clears: a read is handed over, an acknowledged write is reported as sent.
+TEST_P(CancelAfterAnswer, CountsTheAcceptedAnswer) {
+  const bool read = GetParam().transfer == NameTransfer::Read;
+  const std::string line = read ? ReadNameLine : "!0000201C2";
+  port.Answer(line, ShortFrame("ACME"), GetParam().answeredSend);
+  CancelTicksAfterFirstWrite(line, GetParam().cancelTicksAfterFirstSend);
+
+  if (read) {
+    EXPECT_EQ(ReadName(), Padded16("ACME"));
+    ExpectEndedWith("Company ID successfully acquired");
+  } else {
+    SendCompanyName(session, "ACME");
+    ExpectEndedWith("Company ID successfully sent");
+  }
 }
 
-TEST_F(ReplyWait, FramesTakenWhileTheAnswerWindowPassesDoNotReplaceTheAcceptedAnswer) {
-  // The first answer comes late, after the re-send; the answer to the re-send is spoilt.
-  port.Answer(ReadNameLine, ShortFrame("ACME"), 1, 12);
-  port.Answer(ReadNameLine, WithByte(ShortFrame("EVIL"), 28, '!'), 2, 3);
-
-  EXPECT_EQ(ReadName(), Padded16("ACME"));
-
-  EXPECT_EQ(timeline.FirstTick("ended"), FirstWriteTick(ReadNameLine) + 12 + 11);
-}
+INSTANTIATE_TEST_SUITE_P(
+    LinkSession, CancelAfterAnswer,
+    ::testing::Values(CancelAfterAnswerCase{"ReadCancelledInTheAnswersTick", NameTransfer::Read, 1, 1},
+                      CancelAfterAnswerCase{"ReadCancelledAfterAReSentAnswer", NameTransfer::Read, 2, 14},
+                      CancelAfterAnswerCase{"SendCancelledInTheAnswersTick", NameTransfer::Send, 1, 1},
+                      CancelAfterAnswerCase{"SendCancelledAfterAReSentAnswer", NameTransfer::Send, 2, 14}),
+    CaseName());
 
 struct FollowUpCase {
   std::string name;
   std::string answer;
   int delay;
   int ticksBeforeNextRequest;
+  // Without the follow-up's own answer in its window, the next request is asked twice.
+  int readSends;
+  int readDelay = 1;
 };
 
 class FollowUpAnswer : public ReplyWait, public ::testing::WithParamInterface<FollowUpCase> {};
 
-TEST_P(FollowUpAnswer, IsAwaitedForThreeTicksAtMostAndNeverTakenAsTheNextAnswer) {
+// The tester may answer the follow-up request late or never. The first transfer request
+// waits for its frame, or a full answer window (11 ticks) when none passes, so that a
+// late answer can never be taken as the transfer's; without that frame it is asked
+// twice, so that even an answer later than its window is not taken.
+TEST_P(FollowUpAnswer, IsAwaitedUntilItsFrameOrAFullAnswerWindowAndNeverTakenAsTheNextAnswer) {
   port.Answer(FollowUpLine, GetParam().answer, 0, GetParam().delay);
-  port.Answer(ReadNameLine, ShortFrame("ACME"));
+  port.Answer(ReadNameLine, ShortFrame("ACME"), 0, GetParam().readDelay);
 
   EXPECT_EQ(ReadName(), Padded16("ACME"));
 
   EXPECT_EQ(FirstWriteTick(ReadNameLine) - FirstWriteTick(FollowUpLine), GetParam().ticksBeforeNextRequest);
+  EXPECT_EQ(WriteCount(FollowUpLine), 1);
+  EXPECT_EQ(WriteCount(ReadNameLine), GetParam().readSends);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    LinkSession, FollowUpAnswer,
-    ::testing::Values(FollowUpCase{"Unanswered", "", 1, 3}, FollowUpCase{"ShortAnswer", ShortFrame("OTHER"), 1, 1},
-                      FollowUpCase{"ShortAnswerAfterTwoTicks", ShortFrame("OTHER"), 2, 2},
-                      FollowUpCase{"SpoiltShortAnswer", WithByte(ShortFrame("OTHER"), 1, '!'), 2, 2},
-                      FollowUpCase{"LongAnswerIsNotTaken", LongFrame(SerialOnly2143), 1, 3}),
-    CaseName());
+INSTANTIATE_TEST_SUITE_P(LinkSession, FollowUpAnswer,
+                         ::testing::Values(FollowUpCase{"Unanswered", "", 1, 11, 2},
+                                           FollowUpCase{"ShortAnswer", ShortFrame("OTHER"), 1, 1, 1},
+                                           FollowUpCase{"ShortAnswerAfterTwoTicks", ShortFrame("OTHER"), 2, 2, 1},
+                                           FollowUpCase{"LateShortAnswer", ShortFrame("OTHER"), 6, 6, 1},
+                                           FollowUpCase{"AnswerAtTheEndOfItsWindow", ShortFrame("OTHER"), 10, 10, 1},
+                                           FollowUpCase{"AnswerLaterThanItsWindow", ShortFrame("OTHER"), 15, 11, 2, 5},
+                                           FollowUpCase{"SpoiltShortAnswer", WithByte(ShortFrame("OTHER"), 1, '!'), 2,
+                                                        11, 2},
+                                           FollowUpCase{"LongAnswerIsNotTaken", LongFrame(SerialOnly2143), 1, 11, 2}),
+                         CaseName());
+
+// A frame still arriving when a request goes out is stale: the line is let fall quiet,
+// and what arrives meanwhile is dropped, before the request is written.
+TEST_F(ReplyWait, FrameStillArrivingWhenARequestGoesOutIsDropped) {
+  port.ArrivingWhenWriting(ReadNameLine, ShortFrame("STALE"));
+  port.Answer(ReadNameLine, ShortFrame("ACME"), 0, 2);
+
+  EXPECT_EQ(ReadName(), Padded16("ACME"));
+
+  EXPECT_EQ(timeline.Count("dropped arriving bytes"), 1);
+  EXPECT_EQ(WriteCount(ReadNameLine), 1);
+}
 
 struct PollFailureCase {
   std::string name;
   std::string silentLine;
   std::string failingCall;
   int occurrence;
+  bool closeFailsToo = false;
 };
 
 class PollFailure : public ReplyWait, public ::testing::WithParamInterface<PollFailureCase> {};
 
 // A re-send that fails inside the poll reaches the waiting handler once, which ends the
-// session, instead of an error report from every 11th tick while the wait goes on.
+// session, instead of an error report from every 11th tick while the wait goes on. The
+// operator is told that the port was lost and what to do, with the system's own text.
 TEST_P(PollFailure, IsRaisedOnceByTheWaitingHandlerAndEndsTheSession) {
   const EInOutError failure(5, "Input/output error on /dev/ttyUSB0", EIO);
   port.Answer(GetParam().silentLine, "");
   port.FailCall(GetParam().failingCall, GetParam().occurrence, std::make_exception_ptr(failure));
+  if (GetParam().closeFailsToo) {
+    port.FailCall("close", timeline.Count("close") + 2, std::make_exception_ptr(failure));
+  }
 
   std::string raised;
   try {
     ReadName();
-  } catch (const EInOutError& error) {
+  } catch (const EPortLost& error) {
     raised = error.what();
   }
 
-  EXPECT_EQ(raised, failure.what());
+  EXPECT_EQ(raised,
+            "The serial port COM1 (/dev/ttyUSB0) stopped working during the transfer; the adapter or its "
+            "cable may have been pulled out. Check the cable and the adapter, then try again. (The system "
+            "reported: " +
+                std::string(failure.what()) + ")");
   EXPECT_EQ(timeline.Count("error report "), 0);
   EXPECT_EQ(timeline.Now(), timeline.FirstTick(GetParam().failingCall + " failed"));
   EXPECT_EQ(timeline.Count("ended"), 1);
@@ -208,7 +280,9 @@ TEST_P(PollFailure, IsRaisedOnceByTheWaitingHandlerAndEndsTheSession) {
 INSTANTIATE_TEST_SUITE_P(LinkSession, PollFailure,
                          ::testing::Values(PollFailureCase{"ReSendInTheSearch", IdentificationLine, "write", 2},
                                            PollFailureCase{"ReSendInTheTransfer", ReadNameLine, "write", 4},
-                                           PollFailureCase{"DiscardBeforeTheReSend", ReadNameLine, "discard input", 4}),
+                                           PollFailureCase{"DiscardBeforeTheReSend", ReadNameLine, "discard input", 4},
+                                           PollFailureCase{"ReSendAndCloseOfAPulledAdapter", ReadNameLine, "write", 4,
+                                                           true}),
                          CaseName());
 
 }  // namespace

@@ -46,6 +46,20 @@ TEST(SimulatorCommandLine, ReadsRandomFaults) {
   EXPECT_EQ(setup.randomFaults->settings.gap, std::chrono::milliseconds(40));
 }
 
+TEST(SimulatorCommandLine, ReadsAnswerDelaysPerKindOfRequest) {
+  const SimulatorSetup setup = ParseCommandLine(
+      {"--delay", "follow-up=330-600", "--delay", "read=40", "--delay", "write=40-100", "--timing-seed", "9"});
+  EXPECT_EQ(setup.timing.followUp.least, std::chrono::milliseconds(330));
+  EXPECT_EQ(setup.timing.followUp.most, std::chrono::milliseconds(600));
+  EXPECT_EQ(setup.timing.read.least, std::chrono::milliseconds(40));
+  EXPECT_EQ(setup.timing.read.most, std::chrono::milliseconds(40));
+  EXPECT_EQ(setup.timing.write.most, std::chrono::milliseconds(100));
+  EXPECT_EQ(setup.timing.identify.most, std::chrono::milliseconds(0));
+  EXPECT_EQ(setup.timing.seed, 9U);
+  EXPECT_TRUE(setup.answersFollowUp);
+  EXPECT_FALSE(ParseCommandLine({"--delay", "follow-up=never"}).answersFollowUp);
+}
+
 TEST(SimulatorCommandLine, RefusesWhatItCannotUnderstand) {
   const std::vector<std::vector<std::string_view>> refused = {
       {"--trailer", "33=X"},
@@ -58,6 +72,10 @@ TEST(SimulatorCommandLine, RefusesWhatItCannotUnderstand) {
       {"--fault", "nul:address=1FFFF"},
       {"--random-faults", "1.5"},
       {"--pacing", "fast"},
+      {"--delay", "fetch=10"},
+      {"--delay", "read=100-40"},
+      {"--delay", "read=never"},
+      {"--delay", "write"},
       {"--company"},
       {"stray"},
   };

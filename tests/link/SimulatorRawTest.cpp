@@ -13,13 +13,18 @@
 #include <chrono>
 #include <filesystem>
 #include <iterator>
+#include <set>
 #include <string>
 
 namespace orvel {
 namespace {
 
+using sim::AnswerClock;
+using sim::AnswerTiming;
+using sim::ESimulator;
 using sim::FaultKind;
 using sim::FaultRule;
+using sim::RequestKind;
 using sim::TesterSimulator;
 using test::PtyPeer;
 
@@ -109,6 +114,49 @@ TEST_F(SimulatorRaw, FollowUpIsAnsweredOnlyWhenConfigured) {
   simulator.SetAnswersFollowUp(false);
   peer.Send(FollowUp);
   EXPECT_EQ(ReceiveUpToCompanyName().size(), ShortReplyLength);
+}
+
+// Each kind of request has its own delay from the request's last byte to its answer's
+// first byte, and the tester answers one request at a time: a slow follow-up answer holds
+// back the quick answer to the request sent right after it.
+TEST_F(SimulatorRaw, AnswersEachKindAfterItsOwnDelayOneAtATime) {
+  AnswerTiming timing;
+  timing.followUp = {std::chrono::milliseconds(150), std::chrono::milliseconds(200)};
+  timing.read = {std::chrono::milliseconds(0), std::chrono::milliseconds(5)};
+  simulator.SetAnswerTiming(timing);
+
+  const auto sent = std::chrono::steady_clock::now();
+  peer.Send(FollowUp);
+  peer.Send(ReadCompany);
+  const std::string received = peer.Receive(2 * ShortReplyLength);
+  const auto arrived = std::chrono::steady_clock::now();
+
+  ASSERT_EQ(received.size(), 2 * ShortReplyLength);
+  EXPECT_EQ(received.substr(1, 5), "10107");
+  EXPECT_EQ(AnswerOf(received.substr(0, ShortReplyLength)), std::string(16, ' '));
+  EXPECT_EQ(AnswerOf(received.substr(ShortReplyLength)), "Acme Brakes     ");
+  EXPECT_GE(arrived - sent, std::chrono::milliseconds(150));
+}
+
+TEST(AnswerClock, DrawsRepeatableDelaysWithinEachKindsRange) {
+  AnswerTiming timing;
+  timing.write = {std::chrono::milliseconds(40), std::chrono::milliseconds(100)};
+  timing.seed = 7;
+  AnswerClock clock(timing);
+  AnswerClock again(timing);
+  std::set<long long> drawn;
+  for (int request = 0; request < 200; ++request) {
+    const std::chrono::milliseconds delay = clock.DelayFor(RequestKind::Write);
+    EXPECT_EQ(delay, again.DelayFor(RequestKind::Write));
+    EXPECT_GE(delay.count(), 40);
+    EXPECT_LE(delay.count(), 100);
+    drawn.insert(delay.count());
+    EXPECT_EQ(clock.DelayFor(RequestKind::Read).count(), 0);
+    EXPECT_EQ(again.DelayFor(RequestKind::Read).count(), 0);
+  }
+  EXPECT_GT(drawn.size(), 20U);
+  timing.identify = {std::chrono::milliseconds(9), std::chrono::milliseconds(3)};
+  EXPECT_THROW(AnswerClock{timing}, ESimulator);
 }
 
 TEST_F(SimulatorRaw, IgnoresLinesThatAreNotRequests) {

@@ -4,6 +4,7 @@
 
 #include "link/ReplyFrame.h"
 #include "link/RequestLine.h"
+#include "link/SerialLinkPort.h"
 #include "link/TakeReply.h"
 #include "link/TesterAddresses.h"
 #include "link/WireText.h"
@@ -12,6 +13,7 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <chrono>
 #include <optional>
 #include <string>
@@ -205,6 +207,27 @@ TEST_F(SimulatorThroughPort, PiecesShowRisingCountsAndAreTakenOnceWhole) {
   EXPECT_TRUE(std::is_sorted(counts.begin(), counts.end()));
   EXPECT_TRUE(std::any_of(counts.begin(), counts.end(), [](std::size_t count) { return count > 0 && count < 29; }));
   EXPECT_EQ(counts.back(), ShortReplyLength);
+}
+
+// The link's wait for a quiet line before a request: an answer arriving in pieces is
+// dropped piece by piece, and the wait ends only once the line has been quiet.
+TEST_F(SimulatorThroughPort, QuietLineWaitDropsAFrameStillArriving) {
+  FaultSettings settings;
+  settings.pieces = 4;
+  settings.gap = std::chrono::milliseconds(30);
+  simulator.AddFaultRule(OnFirstRequest(FaultKind::InPieces, settings));
+  std::atomic<bool> wholeAnswerSent{false};
+  simulator.SetTrafficObserver([&](const sim::TrafficEvent& event) {
+    if (event.kind == sim::TrafficKind::ReplySent) wholeAnswerSent = true;
+  });
+  SerialLinkPort linkPort(port, [path = simulator.DevicePath()](std::uint16_t) { return path; });
+  SendRequest(RequestCode::Read, CompanyNameAddress);
+  ASSERT_TRUE(PollUntil([&] { return port.InputCount() > 0; }));
+
+  linkPort.AwaitQuietInput(std::chrono::milliseconds(200), std::chrono::seconds(5));
+
+  EXPECT_TRUE(wholeAnswerSent);
+  EXPECT_EQ(port.InputCount(), 0U);
 }
 
 TEST_F(SimulatorThroughPort, LateAnswerIsTakenWhenItComes) {

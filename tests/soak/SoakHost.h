@@ -47,6 +47,7 @@ class SoakHost : public LinkSessionHost {
   void ShowInformation(const std::string& text) override { boxes_.push_back(text); }
   bool Confirm(const std::string&) override { return true; }
   void NotifyPortRefused(const std::string& advice) override { refusals_.push_back(advice); }
+  std::chrono::milliseconds PollPeriod() const override { return pollPeriod_; }
 
  private:
   using Clock = std::chrono::steady_clock;

@@ -17,6 +17,10 @@ int main(int argc, char** argv) {
     std::cout << "Soak: " << plan.transfers << " transfers, seed " << plan.seed << ", fault chance "
               << plan.faultProbability << " per request line, poll every " << plan.pollPeriod.count() << " ms"
               << std::endl;
+    std::cout << "Simulated testers answer, in turn:" << std::endl;
+    for (const orvel::testing::TimingProfile& profile : plan.timings) {
+      std::cout << "  " << profile.name << " (at a 100 ms poll; scaled to the soak's)" << std::endl;
+    }
     const orvel::testing::SoakReport report = orvel::testing::RunSoak(plan, &std::cout);
     orvel::testing::PrintSoakReport(std::cout, report);
     return report.violations.empty() ? EXIT_SUCCESS : EXIT_FAILURE;

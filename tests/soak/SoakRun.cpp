@@ -96,25 +96,53 @@ IdPairs TesterIds(const sim::TesterSimulator& tester) {
   return pairs;
 }
 
+// What a transfer's data check found: a problem to report, and how many IDs or company
+// names were wrong.
+struct CheckResult {
+  std::string problem;
+  std::size_t wrongIds = 0;
+  std::size_t wrongNames = 0;
+};
+
+// Where else a wrong ID belongs, which tells which answer it was taken from.
+std::string WhereElse(const std::string& text, const IdPairs& wanted, const IdPairs& before) {
+  for (const auto& [pairs, whose] : {std::pair{&wanted, "wanted"}, {&before, "earlier"}}) {
+    for (std::size_t slot = 0; slot < kSlots; ++slot) {
+      if (pairs->trailers[slot] == text)
+        return std::string("; it is the ") + whose + " Trailer ID of slot " + std::to_string(slot);
+      if (pairs->vehicles[slot] == text)
+        return std::string("; it is the ") + whose + " Vehicle ID of slot " + std::to_string(slot);
+    }
+  }
+  return "; it belongs to no slot";
+}
+
 // Each ID is either what it was or what the transfer was to make it: a transfer that
 // stopped part way leaves a mix of the two, never a third text.
-std::string MixedIdsProblem(const IdPairs& now, const IdPairs& before, const IdPairs& wanted) {
+CheckResult MixedIdsProblem(const IdPairs& now, const IdPairs& before, const IdPairs& wanted, const IdPairs& earlier) {
   if (now.trailers.size() != kSlots || now.vehicles.size() != kSlots) {
-    return "holds " + std::to_string(now.trailers.size()) + " pairs instead of 32";
+    return {"holds " + std::to_string(now.trailers.size()) + " pairs instead of 32", kSlots * 2};
   }
+  CheckResult result;
   for (std::size_t slot = 0; slot < kSlots; ++slot) {
     for (const auto& [column, name] : {std::pair{&IdPairs::trailers, "Trailer"}, {&IdPairs::vehicles, "Vehicle"}}) {
       const std::string& text = (now.*column)[slot];
       if (text != (before.*column)[slot] && text != (wanted.*column)[slot]) {
-        return std::string(name) + " ID of slot " + std::to_string(slot) + " reads '" + text + "', expected '" +
-               (wanted.*column)[slot] + "' or the earlier '" + (before.*column)[slot] + "'";
+        if (result.wrongIds++ == 0) {
+          result.problem = std::string(name) + " ID of slot " + std::to_string(slot) + " reads '" + text +
+                           "', expected '" + (wanted.*column)[slot] + "' or the earlier '" + (before.*column)[slot] +
+                           "'" + WhereElse(text, wanted, earlier);
+        }
       }
     }
   }
-  return {};
+  if (result.wrongIds > 1) result.problem += " (" + std::to_string(result.wrongIds) + " IDs wrong)";
+  return result;
 }
 
-std::string SameIdsProblem(const IdPairs& now, const IdPairs& wanted) { return MixedIdsProblem(now, wanted, wanted); }
+CheckResult SameIdsProblem(const IdPairs& now, const IdPairs& wanted, const IdPairs& earlier) {
+  return MixedIdsProblem(now, wanted, wanted, earlier);
+}
 
 sim::FaultSettings FaultsScaledTo(std::chrono::milliseconds pollPeriod) {
   // The defaults fit the window's 100 ms poll; the same number of ticks here.
@@ -125,11 +153,25 @@ sim::FaultSettings FaultsScaledTo(std::chrono::milliseconds pollPeriod) {
   return settings;
 }
 
+sim::AnswerDelay ScaledDelay(const sim::AnswerDelay& delay, std::chrono::milliseconds pollPeriod) {
+  const auto scaled = [pollPeriod](std::chrono::milliseconds at100) { return at100 * pollPeriod.count() / 100; };
+  return {scaled(delay.least), scaled(delay.most)};
+}
+
+sim::AnswerTiming TimingScaledTo(sim::AnswerTiming timing, std::chrono::milliseconds pollPeriod) {
+  for (const sim::RequestKind kind :
+       {sim::RequestKind::Identify, sim::RequestKind::FollowUp, sim::RequestKind::Read, sim::RequestKind::Write}) {
+    timing.For(kind) = ScaledDelay(timing.For(kind), pollPeriod);
+  }
+  return timing;
+}
+
 // One simulated tester with the program's side of the cable: the serial port object, the
 // link session and its host, and the ID list table, all given back when the round ends.
 class TesterRound {
  public:
-  TesterRound(const SoakPlan& plan, const std::filesystem::path& folder, std::uint64_t faultSeed)
+  TesterRound(const SoakPlan& plan, const TimingProfile& profile, const std::filesystem::path& folder,
+              std::uint64_t faultSeed)
       : serialPort_(Devices()),
         linkPort_(serialPort_, Devices()),
         host_(plan.pollPeriod, kTickBudgetPerTransfer),
@@ -138,6 +180,10 @@ class TesterRound {
     serialPort_.SetSettings(TesterPortSettings());
     tester_.SetIdentity({"2143", "V2", "Soak tester"});
     tester_.SetRandomFaults({faultSeed, plan.faultProbability, {}, FaultsScaledTo(plan.pollPeriod)});
+    sim::AnswerTiming timing = TimingScaledTo(profile.timing, plan.pollPeriod);
+    timing.seed = faultSeed;
+    tester_.SetAnswerTiming(timing);
+    tester_.SetAnswersFollowUp(profile.answersFollowUp);
     tester_.Start();
     idList_.SetDatabaseName(folder.string());
     idList_.SetTableName(kIdListName);
@@ -176,8 +222,8 @@ class TesterRound {
 struct Expectations {
   std::string successText;
   std::string failureText;
-  // Checks the data once the transfer ended; succeeded says how. Empty when all is well.
-  std::function<std::string(bool succeeded)> check;
+  // Checks the data once the transfer ended; succeeded says how. No problem when all is well.
+  std::function<CheckResult(bool succeeded)> check;
 };
 
 Expectations PrepareReadIds(TesterRound& round, TextSource& texts, std::function<void()>& run) {
@@ -191,7 +237,7 @@ Expectations PrepareReadIds(TesterRound& round, TextSource& texts, std::function
   return {"IDs successfully acquired", "Unable to read data",
           [&table, before = TableIds(table), wanted = TesterIds(tester)](bool succeeded) {
             const IdPairs now = TableIds(table);
-            return succeeded ? SameIdsProblem(now, wanted) : MixedIdsProblem(now, before, wanted);
+            return succeeded ? SameIdsProblem(now, wanted, before) : MixedIdsProblem(now, before, wanted, before);
           }};
 }
 
@@ -213,7 +259,7 @@ Expectations PrepareSendIds(TesterRound& round, TextSource& texts, std::function
   return {"IDs successfully sent", "Unable to send data",
           [&tester, before = TesterIds(tester), wanted](bool succeeded) {
             const IdPairs now = TesterIds(tester);
-            return succeeded ? SameIdsProblem(now, wanted) : MixedIdsProblem(now, before, wanted);
+            return succeeded ? SameIdsProblem(now, wanted, before) : MixedIdsProblem(now, before, wanted, before);
           }};
 }
 
@@ -225,12 +271,15 @@ Expectations PrepareReadName(TesterRound& round, TextSource& texts, std::functio
     ReadCompanyName(round.Session(), [shown](const std::string& name) { shown->push_back(name); });
   };
   return {"Company ID successfully acquired", "Unable to read data",
-          [shown, wanted = tester.CompanyName()](bool succeeded) -> std::string {
+          [shown, wanted = tester.CompanyName()](bool succeeded) -> CheckResult {
             const std::vector<std::string> expected = succeeded ? std::vector{wanted} : std::vector<std::string>{};
             if (*shown == expected) return {};
-            return "company name shown " + std::to_string(shown->size()) + " times" +
-                   (shown->empty() ? std::string() : ", last as '" + shown->back() + "'") + "; tester holds '" +
-                   wanted + "'";
+            const auto wrong = static_cast<std::size_t>(std::count_if(
+                shown->begin(), shown->end(), [&wanted](const std::string& name) { return name != wanted; }));
+            return {"company name shown " + std::to_string(shown->size()) + " times" +
+                        (shown->empty() ? std::string() : ", last as '" + shown->back() + "'") + "; tester holds '" +
+                        wanted + "'",
+                    0, wrong};
           }};
 }
 
@@ -239,10 +288,10 @@ Expectations PrepareSendName(TesterRound& round, TextSource& texts, std::functio
   const std::string name = texts.Next();
   run = [&round, name] { SendCompanyName(round.Session(), name); };
   return {"Company ID successfully sent", "Unable to send data",
-          [&tester, before = tester.CompanyName(), wanted = PaddedId(name)](bool succeeded) -> std::string {
+          [&tester, before = tester.CompanyName(), wanted = PaddedId(name)](bool succeeded) -> CheckResult {
             const std::string now = tester.CompanyName();
             if (now == wanted || (!succeeded && now == before)) return {};
-            return "tester holds company name '" + now + "', expected '" + wanted + "'";
+            return {"tester holds company name '" + now + "', expected '" + wanted + "'", 0, 1};
           }};
 }
 
@@ -259,7 +308,8 @@ bool FaultHitLine(const std::vector<sim::FaultRecord>& faults, std::size_t fromL
 }
 
 // Runs one transfer and returns what went wrong with it, or nothing.
-std::optional<std::string> RunTransfer(TesterRound& round, TransferKind kind, TextSource& texts, bool& succeeded) {
+std::optional<std::string> RunTransfer(TesterRound& round, TransferKind kind, TextSource& texts, bool& succeeded,
+                                       SoakReport& report) {
   SoakHost& host = round.Host();
   LinkSession& session = round.Session();
   sim::TesterSimulator& tester = round.Tester();
@@ -315,12 +365,38 @@ std::optional<std::string> RunTransfer(TesterRound& round, TransferKind kind, Te
     // The operator acknowledges the failed state with Cancel before the next transfer.
     session.Cancel();
   }
-  std::string problem = expect.check(succeeded);
-  if (!problem.empty()) return (succeeded ? "after a success: " : "after a failure: ") + problem;
-  return std::nullopt;
+  const CheckResult checked = expect.check(succeeded);
+  report.idsInAWrongSlot += checked.wrongIds;
+  report.wrongCompanyNames += checked.wrongNames;
+  if (checked.problem.empty()) return std::nullopt;
+  if (succeeded) ++report.failuresReportedAsSuccess;
+  std::string faults;
+  for (const sim::FaultRecord& fault : tester.InjectedFaults()) {
+    if (fault.lineNumber > linesBefore) {
+      faults += " " + std::string(sim::FaultKindName(fault.kind)) + "@" +
+                std::to_string(fault.lineNumber - linesBefore) + ":" + fault.line.substr(5, 5);
+    }
+  }
+  return (succeeded ? "after a success: " : "after a failure: ") + checked.problem +
+         "; faults of the transfer (kind@line:request):" + faults;
 }
 
 }  // namespace
+
+std::vector<TimingProfile> StandardTimings() {
+  using std::chrono::milliseconds;
+  const sim::AnswerDelay prompt{};
+  const sim::AnswerDelay usual{milliseconds(40), milliseconds(100)};
+  const sim::AnswerDelay lateFollowUp{milliseconds(330), milliseconds(600)};
+  return {
+      {"prompt answers", {prompt, prompt, prompt, prompt, 1}, true},
+      {"follow-up after 330-600 ms, the rest after 40-100 ms", {usual, lateFollowUp, usual, usual, 1}, true},
+      {"follow-up never answered, the rest after 40-100 ms", {usual, prompt, usual, usual, 1}, false},
+      {"writes after 300-800 ms, reads after 5-30 ms",
+       {usual, lateFollowUp, {milliseconds(5), milliseconds(30)}, {milliseconds(300), milliseconds(800)}, 1},
+       true},
+  };
+}
 
 std::size_t SoakReport::Transfers() const {
   std::size_t total = 0;
@@ -344,7 +420,14 @@ std::string_view TransferKindName(TransferKind kind) {
 
 SoakReport RunSoak(const SoakPlan& plan, std::ostream* progress) {
   if (plan.transfersPerTester == 0) throw std::invalid_argument("a simulated tester must serve at least one transfer");
+  if (plan.timings.empty()) throw std::invalid_argument("the soak needs at least one timing profile");
+  std::vector<TransferKind> kinds = plan.kinds;
+  if (kinds.empty()) {
+    kinds = {TransferKind::ReadIds, TransferKind::SendIds, TransferKind::ReadCompanyName,
+             TransferKind::SendCompanyName};
+  }
   SoakReport report;
+  const auto started = std::chrono::steady_clock::now();
   report.atStart = MeasureProcessResources();
   report.afterWarmUp = report.atStart;
   {
@@ -352,19 +435,20 @@ SoakReport RunSoak(const SoakPlan& plan, std::ostream* progress) {
     CreateIdList(folder.Path());
     std::mt19937_64 random(plan.seed);
     TextSource texts(random);
-    std::uniform_int_distribution<int> pickKind(0, static_cast<int>(kTransferKinds) - 1);
+    std::uniform_int_distribution<std::size_t> pickKind(0, kinds.size() - 1);
 
     for (std::size_t first = 0, roundNumber = 0; first < plan.transfers;
          first += plan.transfersPerTester, ++roundNumber) {
       {
-        TesterRound round(plan, folder.Path(), plan.seed + roundNumber);
+        const TimingProfile& profile = plan.timings[roundNumber % plan.timings.size()];
+        TesterRound round(plan, profile, folder.Path(), plan.seed + roundNumber);
         const std::size_t last = std::min(plan.transfers, first + plan.transfersPerTester);
         for (std::size_t number = first; number < last; ++number) {
-          const auto kind = static_cast<TransferKind>(pickKind(random));
+          const TransferKind kind = kinds[pickKind(random)];
           bool succeeded = false;
-          if (const auto problem = RunTransfer(round, kind, texts, succeeded)) {
+          if (const auto problem = RunTransfer(round, kind, texts, succeeded, report)) {
             report.violations.push_back("transfer " + std::to_string(number + 1) + " (" +
-                                        std::string(TransferKindName(kind)) + "): " + *problem);
+                                        std::string(TransferKindName(kind)) + ", " + profile.name + "): " + *problem);
             if (progress != nullptr) *progress << "soak: " << report.violations.back() << std::endl;
           } else {
             (succeeded ? report.succeeded : report.failed)[static_cast<std::size_t>(kind)] += 1;
@@ -375,9 +459,10 @@ SoakReport RunSoak(const SoakPlan& plan, std::ostream* progress) {
       }
       if (roundNumber == 0) report.afterWarmUp = MeasureProcessResources();
       if (progress != nullptr) {
+        const auto seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
         *progress << "soak: " << std::min(plan.transfers, first + plan.transfersPerTester) << " of " << plan.transfers
                   << " transfers, " << report.faultsInjected << " faults injected, " << report.violations.size()
-                  << " violations" << std::endl;
+                  << " violations, " << seconds << " s" << std::endl;
       }
     }
   }
@@ -401,6 +486,8 @@ void PrintSoakReport(std::ostream& out, const SoakReport& report) {
   out << "  after the first round -> at the end: descriptors " << report.afterWarmUp.descriptors << " -> "
       << report.atEnd.descriptors << ", threads " << report.afterWarmUp.threads << " -> " << report.atEnd.threads
       << ", heap bytes " << report.afterWarmUp.heapBytes << " -> " << report.atEnd.heapBytes << "\n";
+  out << "  invariant over the run: " << report.idsInAWrongSlot << " IDs in a wrong slot, " << report.wrongCompanyNames
+      << " wrong company names, " << report.failuresReportedAsSuccess << " failures reported as success\n";
   out << "  " << report.violations.size() << " violations\n";
   for (const std::string& violation : report.violations) out << "    " << violation << "\n";
 }

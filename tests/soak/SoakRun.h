@@ -9,11 +9,24 @@
 #include <vector>
 
 #include "ProcessResources.h"
+#include "simulator/AnswerTiming.h"
 
 namespace orvel::testing {
 
 enum class TransferKind { ReadIds, SendIds, ReadCompanyName, SendCompanyName };
 inline constexpr std::size_t kTransferKinds = 4;
+
+// How a simulated tester times its answers, given for the window's 100 ms poll and
+// scaled to the soak's poll period.
+struct TimingProfile {
+  std::string name;
+  sim::AnswerTiming timing;
+  bool answersFollowUp = true;
+};
+
+// Prompt answers; the follow-up answered after 330-600 ms and everything else after
+// 40-100 ms; the follow-up never answered; slow writes beside fast reads.
+std::vector<TimingProfile> StandardTimings();
 
 struct SoakPlan {
   std::size_t transfers = 50;
@@ -26,6 +39,10 @@ struct SoakPlan {
   // A fresh simulated tester, on a fresh pseudo-terminal, after this many transfers. The
   // first round warms up caches; later rounds must give back all they took.
   std::size_t transfersPerTester = 25;
+  // Each simulated tester answers with the next of these, in turn.
+  std::vector<TimingProfile> timings = StandardTimings();
+  // The kinds of transfer drawn from; all when empty.
+  std::vector<TransferKind> kinds;
 };
 
 struct SoakReport {
@@ -33,6 +50,13 @@ struct SoakReport {
   std::array<std::size_t, kTransferKinds> failed{};
   std::size_t faultsInjected = 0;
   std::size_t requestLines = 0;
+  // The invariant, counted over the run: an ID in a slot or row it does not belong to
+  // (a success must match exactly, a failure leave each ID old or new), a company name
+  // shown or stored that is not the one sent or held, and a transfer reported as a
+  // success whose data says otherwise. All three must stay 0.
+  std::size_t idsInAWrongSlot = 0;
+  std::size_t wrongCompanyNames = 0;
+  std::size_t failuresReportedAsSuccess = 0;
   // Every broken promise: a wrong ID stored or sent as a success, a failure without its
   // message or without a fault behind it, a hang, an error that escaped, a leak.
   std::vector<std::string> violations;

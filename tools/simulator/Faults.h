@@ -21,7 +21,7 @@ enum class FaultKind {
   NoiseBefore,        // random bytes ahead of the frame
   NoiseAfter,         // random bytes after the frame
   TwoAnswers,         // the frame sent twice
-  LateAnswer,         // the answer held back for a while
+  LateAnswer,         // the answer held back for a while, on top of its usual delay
   InPieces,           // the answer sent in pieces with gaps between them
   NoAnswer,           // the request is carried out but its answer is lost
   AnswerFromResend,   // the request is not heard until the n-th identical re-send

@@ -102,7 +102,7 @@ void ApplyFault(ReplyPlan& plan, const ChosenFault& fault, std::mt19937_64& rand
       plan.copies = 2;
       break;
     case FaultKind::LateAnswer:
-      plan.delay = settings.delay;
+      plan.delay += settings.delay;
       break;
     case FaultKind::InPieces:
       plan.pieces = settings.pieces;

@@ -23,6 +23,11 @@ Options:
   --details TEXT        the rest of the instrument data (at most 52 characters)
   --pacing MODE         9600: bytes leave at the line's speed (default); immediate: at once
   --silent-follow-up    do not answer the request to address 0107
+  --delay KIND=MS       the time from a request's last byte to its answer's first byte,
+                        for one kind of request; MIN-MAX draws it anew for each request
+                        (the jitter); follow-up=never is --silent-follow-up. Kinds:
+                        identify, follow-up (address 0107), read, write. Default 0.
+  --timing-seed N       makes the drawn delays repeat (default 1)
   --fault RULE          inject a fault; may be given several times
   --random-faults RULE  inject faults at random
   --help                show this text
@@ -52,6 +57,7 @@ Examples:
   orvel-tester-sim --company "Acme Brakes" --trailer 1=TR-0001 --serial 2143
   orvel-tester-sim --fault wrong-checksum:address=FF08 --fault late:line=5,delay=2500
   orvel-tester-sim --random-faults 0.2:seed=7,kinds=pieces+no-answer
+  orvel-tester-sim --delay follow-up=330-600 --delay read=40-100 --delay write=40-100
 )";
 
 // The message is appended piece by piece: g++ 12 at -O3 warns falsely (-Wrestrict) inside
@@ -189,6 +195,28 @@ std::pair<std::size_t, std::string> ParseSlotText(std::string_view argument) {
   return {slot - 1, std::string(text)};
 }
 
+// KIND=MS, KIND=MIN-MAX or follow-up=never.
+void ParseDelay(SimulatorSetup& setup, std::string_view argument) {
+  const auto [kindName, value] = SplitAt(argument, '=');
+  const auto kind = RequestKindFromName(kindName);
+  if (!kind || value.empty()) {
+    Refuse("\"" + std::string(argument) +
+           "\" should read KIND=MS or KIND=MIN-MAX with KIND one of identify, "
+           "follow-up, read, write");
+  }
+  if (*kind == RequestKind::FollowUp && value == "never") {
+    setup.answersFollowUp = false;
+    return;
+  }
+  const auto [least, most] = SplitAt(value, '-');
+  AnswerDelay& delay = setup.timing.For(*kind);
+  delay.least = std::chrono::milliseconds(ParseCount(least, "delay in milliseconds"));
+  delay.most = most.empty() ? delay.least : std::chrono::milliseconds(ParseCount(most, "delay in milliseconds"));
+  if (delay.least > delay.most) {
+    Refuse("the delay range \"" + std::string(value) + "\" runs backwards");
+  }
+}
+
 Pacing ParsePacing(std::string_view mode) {
   if (mode == "9600") {
     return Pacing::Baud9600;
@@ -214,6 +242,7 @@ void SimulatorSetup::ApplyTo(TesterSimulator& simulator) const {
   simulator.SetIdentity(identity);
   simulator.SetPacing(pacing);
   simulator.SetAnswersFollowUp(answersFollowUp);
+  simulator.SetAnswerTiming(timing);
   for (const FaultRule& rule : faultRules) {
     simulator.AddFaultRule(rule);
   }
@@ -255,6 +284,10 @@ SimulatorSetup ParseCommandLine(const std::vector<std::string_view>& arguments) 
       setup.identity.details = std::string(value);
     } else if (option == "--pacing") {
       setup.pacing = ParsePacing(value);
+    } else if (option == "--delay") {
+      ParseDelay(setup, value);
+    } else if (option == "--timing-seed") {
+      setup.timing.seed = ParseCount(value, "seed");
     } else if (option == "--fault") {
       setup.faultRules.push_back(ParseFault(value));
     } else if (option == "--random-faults") {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "simulator/AnswerTiming.h"
 #include "simulator/Faults.h"
 #include "simulator/ReplyWriter.h"
 #include "simulator/TesterMemory.h"
@@ -23,6 +24,7 @@ struct SimulatorSetup {
   TesterIdentity identity;
   Pacing pacing = Pacing::Baud9600;
   bool answersFollowUp = true;
+  AnswerTiming timing;
   std::vector<FaultRule> faultRules;
   std::optional<RandomFaults> randomFaults;
   bool helpRequested = false;

@@ -14,6 +14,16 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
+RequestKind KindOf(const TesterRequest& request) {
+  if (request.code == WriteCode) {
+    return RequestKind::Write;
+  }
+  if (request.code == ReadCode) {
+    return RequestKind::Read;
+  }
+  return request.address == FollowUpAddress ? RequestKind::FollowUp : RequestKind::Identify;
+}
+
 }  // namespace
 
 TesterSimulator::TesterSimulator() = default;
@@ -73,6 +83,12 @@ void TesterSimulator::SetAnswersFollowUp(bool answers) {
 void TesterSimulator::SetPacing(Pacing pacing) {
   const std::lock_guard lock(m_mutex);
   m_pacing = pacing;
+}
+
+void TesterSimulator::SetAnswerTiming(const AnswerTiming& timing) {
+  AnswerClock clock(timing);
+  const std::lock_guard lock(m_mutex);
+  m_answerClock = clock;
 }
 
 void TesterSimulator::SetTrafficObserver(TrafficObserver observer) {
@@ -187,6 +203,7 @@ bool TesterSimulator::ServeLine(std::string line) {
     if (heard) {
       plan.frame = m_memory.Answer(*request);
     }
+    plan.delay = m_answerClock.DelayFor(KindOf(*request));
     for (const ChosenFault& fault : faults) {
       ApplyFault(plan, fault, m_planner.Random());
       m_faults.push_back({fault.kind, lineNumber, line, at});

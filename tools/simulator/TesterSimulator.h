@@ -1,5 +1,6 @@
 #pragma once
 
+#include "simulator/AnswerTiming.h"
 #include "simulator/FaultPlanner.h"
 #include "simulator/Faults.h"
 #include "simulator/PseudoTerminal.h"
@@ -73,6 +74,8 @@ class TesterSimulator {
   void SetIdentity(const TesterIdentity& identity);
   void SetAnswersFollowUp(bool answers);
   void SetPacing(Pacing pacing);
+  // How long the tester takes to answer each kind of request; answers at once by default.
+  void SetAnswerTiming(const AnswerTiming& timing);
   void SetTrafficObserver(TrafficObserver observer);
 
   std::string TrailerId(std::size_t slot) const;
@@ -103,6 +106,7 @@ class TesterSimulator {
   TesterMemory m_memory;
   FaultPlanner m_planner;
   Pacing m_pacing = Pacing::Immediate;
+  AnswerClock m_answerClock;
   TrafficObserver m_observer;
   std::vector<ReceivedLine> m_log;
   std::vector<FaultRecord> m_faults;
