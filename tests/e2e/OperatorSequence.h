@@ -28,7 +28,7 @@ struct HeldBack {
   bool unsafeGroupNames = false;
   bool unsafePastedIds = false;
   bool foreignPastedIdThenEnter = false;
-  bool lateFollowUpAnswer = true;
+  bool lateFollowUpAnswer = false;
 };
 
 HeldBack HeldBackActions();

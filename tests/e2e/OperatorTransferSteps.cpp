@@ -34,13 +34,20 @@ CancelPlan OperatorSequence::DrawCancel(const std::vector<std::string>& firstLin
 
 void OperatorSequence::StartSession(const CancelPlan& plan) {
   ++transfers_;
-  tester.ClearFaults();
+  sim::AnswerTiming timing;
+  bool answersFollowUp = true;
   if (!held_.lateFollowUpAnswer && Chance(0.3)) {
-    sim::FaultSettings late;
-    late.delay = std::chrono::milliseconds(Draw(330, 600));
-    tester.AddFaultRule({sim::FaultKind::LateAnswer, std::nullopt, sim::FollowUpAddress, 1, late});
-    log_.back() += " (follow-up answered after " + std::to_string(late.delay.count()) + " ms)";
+    // A tester slow to answer the follow-up request, or deaf to it, and quick on the rest:
+    // a late follow-up answer must never be taken for another request's.
+    timing.followUp = {std::chrono::milliseconds(330), std::chrono::milliseconds(600)};
+    timing.read = timing.write = {std::chrono::milliseconds(40), std::chrono::milliseconds(100)};
+    timing.seed = rng_();
+    answersFollowUp = Chance(0.8);
+    log_.back() += answersFollowUp ? " (follow-up answered after 330-600 ms, the rest after 40-100 ms)"
+                                   : " (follow-up never answered, the rest after 40-100 ms)";
   }
+  tester.SetAnswerTiming(timing);
+  tester.SetAnswersFollowUp(answersFollowUp);
   if (plan.onLine) {
     log_.back() += " (Cancel at " + Printable(plan.onLine->substr(0, plan.onLine->size() - 1)) + " +" +
                    std::to_string(plan.delayMs) + " ms)";
