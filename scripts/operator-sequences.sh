@@ -3,8 +3,7 @@
 # Drives the Configure IDs window through that many seeded random operator steps against
 # the tester simulator, checks every step against the model of store, grid, list and
 # tester, and prints the figures. OPERATOR_STEPS and OPERATOR_SEED may be given instead of
-# the arguments; OPERATOR_ACTIONS=all also runs the actions held back while their faults
-# are being mended. A failure prints its seed, step and the steps that led to it.
+# the arguments. A failure prints its seed, step and the steps that led to it.
 set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 "$root/scripts/install-deps.sh"

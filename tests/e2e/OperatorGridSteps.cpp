@@ -51,7 +51,7 @@ void OperatorSequence::LeavePendingCell() {
   const PendingEdit edit = *model_.pending;
   // A look at the Company Name page, with or without a click into its box (which takes
   // the focus from the cell; the operator then clicks the cell again).
-  const int look = held_.editOpenAcrossAPageChange ? 0 : Draw(-2, 2);
+  const int look = Draw(-2, 2);
   const int how = Draw(0, 2);  // Enter, Down, Esc
   const bool down = how == 1 && edit.row < kSlots - 1;
   Record(std::string(look == 1   ? "look at the Company Name page and back, "
@@ -81,10 +81,10 @@ void OperatorSequence::PasteIntoCell() {
   const int row = Draw(0, kSlots - 2);
   const int column = Draw(0, 1);
   QString text = RandomIdText(false);
-  if (!held_.unsafePastedIds && Chance(0.6)) {
+  if (Chance(0.6)) {
     static const QString unsafe = QStringLiteral("\r\n\t#~^`");
     text.insert(Draw(0, static_cast<int>(text.size())), unsafe[Draw(0, static_cast<int>(unsafe.size()) - 1)]);
-    if (!(held_.foreignPastedIdThenEnter && !down) && Chance(0.3)) text.insert(1, QChar(0x394));
+    if (Chance(0.3)) text.insert(1, QChar(0x394));
   }
   text = text.left(16);
   Record("paste \"" + Printable(text) + "\" into row " + std::to_string(row + 1) + " column " +

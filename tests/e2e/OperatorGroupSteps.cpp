@@ -36,20 +36,20 @@ QString OperatorSequence::RandomGroupName(NameVerdict& intended, bool& pasted) {
       QStringLiteral("Return\rName")};
   pasted = false;
   const int kind = Draw(0, 99);
-  if (kind < 10 && !held_.equalGroupNames && !model_.groups.empty()) {
+  if (kind < 10 && !model_.groups.empty()) {
     intended = NameVerdict::Accepted;
     return Wide(Pick(model_.groups).name);
   }
   if (kind < 20) {
     intended = NameVerdict::Accepted;
     const QString name = QStringLiteral("Thirty-character-group-names-%1").arg(Draw(0, 9));
-    if (!held_.equalGroupNames || !model_.FirstGroupNamed(EightBit(name))) return name;
+    return name;
   }
   if (kind < 30) {
     intended = NameVerdict::TooLong;
     return QStringLiteral("A-name-without-blanks-much-longer-than-thirty").left(Draw(31, 45));
   }
-  if (kind < 40 && !held_.unsafeGroupNames) {
+  if (kind < 40) {
     intended = NameVerdict::UnsafeCharacter;
     pasted = true;
     return Pick(unsafe);
@@ -59,12 +59,8 @@ QString OperatorSequence::RandomGroupName(NameVerdict& intended, bool& pasted) {
     pasted = Chance(0.5);  // pasted "New" stands for the box's Cancel
     return QStringLiteral("New");
   }
-  for (;;) {
-    const QString name = Pick(words) + QStringLiteral(" %1").arg(Draw(1, 99));
-    if (held_.equalGroupNames && model_.FirstGroupNamed(EightBit(name))) continue;
-    intended = NameVerdict::Accepted;
-    return name;
-  }
+  intended = NameVerdict::Accepted;
+  return Pick(words) + QStringLiteral(" %1").arg(Draw(1, 99));
 }
 
 void OperatorSequence::NewGroup() {

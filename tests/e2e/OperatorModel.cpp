@@ -13,10 +13,6 @@ bool ControlCharacter(char16_t code) { return code < 0x20 || (code >= 0x7F && co
 
 }  // namespace
 
-bool OperatorModel::HasNameTwice(const std::string& name) const {
-  return std::count_if(groups.begin(), groups.end(), [&](const ModelGroup& group) { return group.name == name; }) > 1;
-}
-
 std::optional<std::size_t> OperatorModel::FirstGroupNamed(const std::string& name) const {
   const auto found =
       std::find_if(groups.begin(), groups.end(), [&](const ModelGroup& group) { return group.name == name; });

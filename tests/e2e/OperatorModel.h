@@ -42,8 +42,6 @@ struct OperatorModel {
 
   // Whether the list shows another entry than the group in the grid (or shows one while
   // the grid is empty): only a drop-down close may bring the two together.
-  bool ListDiffersFromGrid() const { return listEntry.has_value() && listEntry != shown; }
-  bool HasNameTwice(const std::string& name) const;
   std::optional<std::size_t> FirstGroupNamed(const std::string& name) const;
   // Removes a deleted group; the list then shows the first other group of that name, if any.
   void ForgetGroup(std::size_t index);

@@ -9,34 +9,12 @@
 #include <QTabWidget>
 #include <QTest>
 #include <QToolButton>
-#include <cstdlib>
 #include <sstream>
 
 #include "app/DataSourceTableModel.h"
 #include "app/TDBGrid.h"
 
 namespace orvel::testing {
-
-HeldBack HeldBackActions() {
-  static const std::vector<std::pair<std::string, bool HeldBack::*>> names = {
-      {"newWhileTheListShowsAGroup", &HeldBack::newWhileTheListShowsAGroup},
-      {"listAndGridApartWhenTheListHides", &HeldBack::listAndGridApartWhenTheListHides},
-      {"editOpenAcrossAPageChange", &HeldBack::editOpenAcrossAPageChange},
-      {"equalGroupNames", &HeldBack::equalGroupNames},
-      {"deleteOfANameHeldTwice", &HeldBack::deleteOfANameHeldTwice},
-      {"unsafeGroupNames", &HeldBack::unsafeGroupNames},
-      {"unsafePastedIds", &HeldBack::unsafePastedIds},
-      {"foreignPastedIdThenEnter", &HeldBack::foreignPastedIdThenEnter},
-      {"lateFollowUpAnswer", &HeldBack::lateFollowUpAnswer},
-  };
-  HeldBack held;
-  const char* wanted = std::getenv("OPERATOR_ACTIONS");
-  const std::string list = "," + std::string(wanted != nullptr ? wanted : "") + ",";
-  for (const auto& [name, member] : names) {
-    if (list == ",all," || list.find("," + name + ",") != std::string::npos) held.*member = false;
-  }
-  return held;
-}
 
 QString Wide(const std::string& eightBit) { return QString::fromLatin1(eightBit); }
 
@@ -129,30 +107,25 @@ void OperatorSequence::Settle() { QCoreApplication::processEvents(); }
 
 OperatorSequence::Step OperatorSequence::NextStep() {
   if (model_.pending) return &OperatorSequence::LeavePendingCell;
-  // The list and the grid apart: switching away from the Group Name page or starting a
-  // session hides or disables the list.
-  const bool hidingTheListIsSafe = !held_.listAndGridApartWhenTheListHides || !model_.ListDiffersFromGrid();
   const bool grid = model_.shown.has_value();
-  const std::string listName = model_.listEntry ? model_.groups[*model_.listEntry].name : std::string();
   struct Weighted {
     Step step;
     int weight;
     bool allowed;
   };
   const std::vector<Weighted> steps = {
-      {&OperatorSequence::NewGroup, 10,
-       model_.groups.size() < kMostGroups && (!held_.newWhileTheListShowsAGroup || !model_.listEntry)},
+      {&OperatorSequence::NewGroup, 10, model_.groups.size() < kMostGroups},
       {&OperatorSequence::ChooseThroughDropDown, 12, true},
-      {&OperatorSequence::MoveClosedList, 6, !held_.listAndGridApartWhenTheListHides && !model_.groups.empty()},
+      {&OperatorSequence::MoveClosedList, 6, !model_.groups.empty()},
       {&OperatorSequence::TypeIntoCell, 22, grid},
       {&OperatorSequence::PasteIntoCell, 6, grid},
-      {&OperatorSequence::SwitchPage, 8, hidingTheListIsSafe},
-      {&OperatorSequence::ReadIds, 3, hidingTheListIsSafe},
-      {&OperatorSequence::SendIds, 3, hidingTheListIsSafe},
-      {&OperatorSequence::ReadCompany, 2, hidingTheListIsSafe},
-      {&OperatorSequence::SendCompany, 2, hidingTheListIsSafe},
-      {&OperatorSequence::TypeCompanyName, 4, hidingTheListIsSafe},
-      {&OperatorSequence::DeleteGroup, 4, !held_.deleteOfANameHeldTwice || !model_.HasNameTwice(listName)},
+      {&OperatorSequence::SwitchPage, 8, true},
+      {&OperatorSequence::ReadIds, 3, true},
+      {&OperatorSequence::SendIds, 3, true},
+      {&OperatorSequence::ReadCompany, 2, true},
+      {&OperatorSequence::SendCompany, 2, true},
+      {&OperatorSequence::TypeCompanyName, 4, true},
+      {&OperatorSequence::DeleteGroup, 4, true},
       {&OperatorSequence::CloseAndReopen, 3, true},
   };
   int total = 0;

@@ -16,23 +16,6 @@ namespace orvel::testing {
 inline constexpr int kSlots = static_cast<int>(kModelSlots);
 inline constexpr std::size_t kMostGroups = 8;
 
-// Operator actions held back while the fault each one meets is being mended: each goes
-// back on (false) with its mend. OPERATOR_ACTIONS=all, or a comma-separated list of these
-// names, turns them on for one run.
-struct HeldBack {
-  bool newWhileTheListShowsAGroup = false;
-  bool listAndGridApartWhenTheListHides = false;
-  bool editOpenAcrossAPageChange = false;
-  bool equalGroupNames = false;
-  bool deleteOfANameHeldTwice = false;
-  bool unsafeGroupNames = false;
-  bool unsafePastedIds = false;
-  bool foreignPastedIdThenEnter = false;
-  bool lateFollowUpAnswer = false;
-};
-
-HeldBack HeldBackActions();
-
 // 8-bit text as the window shows it.
 QString Wide(const std::string& eightBit);
 // Text as a failure report can show it: control characters as escapes.
@@ -62,7 +45,7 @@ struct CancelPlan {
 // model of what the store, the grid, the list and the tester must hold.
 class OperatorSequence : public TesterLinkFixture {
  protected:
-  OperatorSequence() : held_(HeldBackActions()) { MapPort(1, tester.DevicePath()); }
+  OperatorSequence() { MapPort(1, tester.DevicePath()); }
 
   // Runs the given number of steps drawn from seed; the first step that does not hold
   // fails the test with the seed, the step and the steps so far.
@@ -126,7 +109,6 @@ class OperatorSequence : public TesterLinkFixture {
   int Draw(int low, int high) { return std::uniform_int_distribution<int>(low, high)(rng_); }
   bool Chance(double probability) { return std::bernoulli_distribution(probability)(rng_); }
 
-  HeldBack held_;
   OperatorModel model_;
   std::mt19937_64 rng_;
   std::vector<std::string> log_;

@@ -36,7 +36,7 @@ void OperatorSequence::StartSession(const CancelPlan& plan) {
   ++transfers_;
   sim::AnswerTiming timing;
   bool answersFollowUp = true;
-  if (!held_.lateFollowUpAnswer && Chance(0.3)) {
+  if (Chance(0.3)) {
     // A tester slow to answer the follow-up request, or deaf to it, and quick on the rest:
     // a late follow-up answer must never be taken for another request's.
     timing.followUp = {std::chrono::milliseconds(330), std::chrono::milliseconds(600)};
