@@ -58,6 +58,8 @@ void ScreenshotTour::InsideConfigureIds() {
   });
   watchdog.start(kDeadlineMs);
 
+  // As the operator chooses: the grid switches only when a drop-down that was open closes.
+  form->GroupNameComboBox->showPopup();
   form->GroupNameComboBox->setCurrentIndex(0);
   form->GroupNameComboBox->hidePopup();
   if (WaitUntil([form] { return form->IDListTable.Active(); }, "the example group to open")) {
