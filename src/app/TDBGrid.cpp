@@ -13,8 +13,10 @@
 #include <QPainter>
 #include <QStyledItemDelegate>
 #include <algorithm>
+#include <exception>
 
 #include "app/DataSourceTableModel.h"
+#include "app/ErrorReport.h"
 #include "app/MessageBoxes.h"
 #include "tables/TTable.h"
 
@@ -116,8 +118,12 @@ void TDBGrid::currentChanged(const QModelIndex& current, const QModelIndex& prev
   } catch (...) {
     // The row left behind could not be stored: the cursor stays on it, with its text, so
     // that the operator sees which row the error is about and can try again or drop it.
+    // The error is reported once the view's own change of the current cell is over: an
+    // exception thrown through it would leave the view half-updated.
     FollowTableCursor();
-    throw;
+    const std::exception_ptr failure = std::current_exception();
+    QMetaObject::invokeMethod(
+        this, [failure] { RunReportingErrors([&] { std::rethrow_exception(failure); }); }, Qt::QueuedConnection);
   }
   FollowTableCursor();
 }

@@ -329,6 +329,7 @@ TEST_F(IDGridTest, ARowTheStoreCannotTakeKeepsTheCursorAndItsTextUntilStored) {
   ModalDriver driver;
   driver.Then([](QWidget* box) { testing::PressKey(box, Qt::Key_Return); });
   Press(Qt::Key_Down);
+  QCoreApplication::processEvents();
   ASSERT_EQ(driver.Answered(), 1);
   EXPECT_EQ(Current().first, 0) << "the cursor stays on the row that is not stored";
   EXPECT_EQ(Cell(0, 0), "KEEP");
