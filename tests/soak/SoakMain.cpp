@@ -1,11 +1,34 @@
-// The long soak: orvel-soak [transfers] [seed] [fault chance]. Prints its progress and a summary, and
-// exits non-zero when any check failed.
+// The long soak: orvel-soak [transfers] [seed] [fault chance] [profiles]. Prints its progress and a
+// summary, and exits non-zero when any check failed. profiles picks timing profiles by their number
+// in the list printed at the start, comma-separated (for example 2 or 2,4); all by default.
 #include <cstdlib>
 #include <exception>
 #include <iostream>
+#include <sstream>
+#include <stdexcept>
 #include <string>
+#include <vector>
 
 #include "SoakRun.h"
+
+namespace {
+
+std::vector<orvel::testing::TimingProfile> PickedProfiles(const std::string& numbers) {
+  const std::vector<orvel::testing::TimingProfile> all = orvel::testing::StandardTimings();
+  std::vector<orvel::testing::TimingProfile> picked;
+  std::istringstream list(numbers);
+  for (std::string number; std::getline(list, number, ',');) {
+    const std::size_t index = std::stoul(number);
+    if (index < 1 || index > all.size()) {
+      throw std::invalid_argument("there is no timing profile " + number + "; pick from 1 to " +
+                                  std::to_string(all.size()));
+    }
+    picked.push_back(all[index - 1]);
+  }
+  return picked;
+}
+
+}  // namespace
 
 int main(int argc, char** argv) {
   try {
@@ -14,6 +37,7 @@ int main(int argc, char** argv) {
     if (argc > 1) plan.transfers = std::stoul(argv[1]);
     if (argc > 2) plan.seed = std::stoull(argv[2]);
     if (argc > 3) plan.faultProbability = std::stod(argv[3]);
+    if (argc > 4) plan.timings = PickedProfiles(argv[4]);
     std::cout << "Soak: " << plan.transfers << " transfers, seed " << plan.seed << ", fault chance "
               << plan.faultProbability << " per request line, poll every " << plan.pollPeriod.count() << " ms"
               << std::endl;
