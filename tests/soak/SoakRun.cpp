@@ -179,7 +179,7 @@ class TesterRound {
     host_.Attach(session_);
     serialPort_.SetSettings(TesterPortSettings());
     tester_.SetIdentity({"2143", "V2", "Soak tester"});
-    tester_.SetRandomFaults({faultSeed, plan.faultProbability, {}, FaultsScaledTo(plan.pollPeriod)});
+    tester_.SetRandomFaults({faultSeed, plan.faultProbability, plan.faultKinds, FaultsScaledTo(plan.pollPeriod)});
     sim::AnswerTiming timing = TimingScaledTo(profile.timing, plan.pollPeriod);
     timing.seed = faultSeed;
     tester_.SetAnswerTiming(timing);
