@@ -1,5 +1,7 @@
 #!/usr/bin/env bash
-# The long soak: scripts/soak.sh [transfers, 1000 by default] [seed] [fault chance].
+# The long soak: scripts/soak.sh [transfers, 1000 by default] [seed] [fault chance] [profiles]
+# [fault kinds] (profiles numbered from 1 in the order below, fault kinds by the simulator's names,
+# both comma-separated and all by default).
 # Runs that many Read IDs, Send IDs and company name transfers against simulated testers
 # that inject random faults and answer with timings of their own (prompt; the follow-up
 # request after 330-600 ms and the rest after 40-100 ms; the follow-up never; slow writes

@@ -102,6 +102,8 @@ void LinkSession::IdentifyInstrument() {
 
 std::chrono::milliseconds LinkSession::AnswerWindow() const { return host_.PollPeriod() * (kTicksPerAnswerWindow + 1); }
 
+std::chrono::milliseconds LinkSession::GiveUpHorizon() const { return AnswerWindow() * (kResendsBeforeGivingUp + 1); }
+
 void LinkSession::AwaitClearLine() {
   if (lineClearPort_ != port_.ComNumber()) return;
   clearingLine_ = true;
@@ -116,14 +118,7 @@ void LinkSession::AwaitClearLine() {
 
 void LinkSession::SendRequest(RequestCode code, TesterAddress address) {
   InstrumentData = AnswerPart(ReplyData, kInstrumentDataLength);
-  SendLine(code, address, true);
-}
-
-void LinkSession::SendLine(RequestCode code, TesterAddress address, bool firstOfRequest) {
   if (port_.IsOpen() && !Aborted) AwaitClearLine();
-  // The identification is answered with long frames, which no stale short answer can
-  // pass for; only the short answers of later requests need confirming.
-  if (firstOfRequest) confirming_ = code != RequestCode::Identify && !lineSettled_;
   if (port_.IsOpen() && !Aborted) {
     port_.DiscardInput();
     port_.DiscardOutput();
@@ -131,11 +126,8 @@ void LinkSession::SendLine(RequestCode code, TesterAddress address, bool firstOf
     port_.AwaitQuietInput(host_.PollPeriod() / kQuietParts, AnswerWindow());
     port_.WriteText(LastRequest);
     lineClearPort_ = port_.ComNumber();
-    lineClearAt_ = host_.Now() + AnswerWindow();
-    lineSettled_ = false;
+    lineClearAt_ = host_.Now() + GiveUpHorizon();
   }
-  lastCode_ = code;
-  lastAddress_ = address;
   TickCount = 0;
   RetryCount = 0;
   ReplyOk = false;
@@ -146,10 +138,9 @@ void LinkSession::Timer1Timer() {
   // would just bring another copy.
   const bool answered = ReplyOk;
   const TakenReply taken = Identified ? TakeShortReply(port_) : TakeLongReply(port_);
-  if (taken.outcome == ReplyOutcome::TakenAndPassed && RetryCount == 0 && !confirming_) {
+  if (taken.outcome == ReplyOutcome::TakenAndPassed && RetryCount == 0) {
     // The answer to a line sent once: nothing more can come for it.
     lineClearAt_ = host_.Now();
-    lineSettled_ = true;
   }
   if (clearingLine_) return;
   if (taken.outcome != ReplyOutcome::NothingTaken) {
@@ -163,8 +154,7 @@ void LinkSession::Timer1Timer() {
     if (port_.IsOpen()) {
       port_.DiscardInput();
       port_.WriteText(LastRequest);
-      lineClearAt_ = host_.Now() + AnswerWindow();
-      lineSettled_ = false;
+      lineClearAt_ = host_.Now() + GiveUpHorizon();
     }
   } catch (...) {
     // Raised here it would reach the operator on every 11th tick; the wait reports it once.
@@ -182,14 +172,7 @@ WaitOutcome LinkSession::WaitForReply() {
     if (pollFailure_) std::rethrow_exception(std::exchange(pollFailure_, nullptr));
     // An accepted answer counts even when Cancel came in the same round: a write the
     // tester acknowledged is written. Cancel then stops the next request.
-    if (ReplyOk && RetryCount <= kResendsBeforeGivingUp) {
-      if (!confirming_) return WaitOutcome::Reply;
-      // The frame may have been a late answer to an earlier line: ask again once the
-      // line is clear, and take the answer to that.
-      confirming_ = false;
-      SendLine(lastCode_, lastAddress_, false);
-      continue;
-    }
+    if (ReplyOk && RetryCount <= kResendsBeforeGivingUp) return WaitOutcome::Reply;
     if (Aborted) return WaitOutcome::Cancelled;
     if (RetryCount > kResendsBeforeGivingUp) return WaitOutcome::NoReply;
     host_.ProcessEvents();

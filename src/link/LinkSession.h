@@ -27,15 +27,23 @@ enum class WaitOutcome { Reply, NoReply, Cancelled };
 //
 // A reply frame carries nothing that ties it to its request, so the session keeps this
 // invariant: when a request line goes out, no earlier line can still be answered. It
-// rests on the tester answering a line once, if at all, within one answer window (11
-// poll periods, 1.1 s) of the line reaching it. So before a request goes out on a port,
-// the session waits, by the clock and without re-sending, until every line sent there
-// before has either had its answer taken (a line sent once whose frame passed) or went
-// out at least one answer window ago: after re-sends, after the follow-up request that
-// the tester answers late or never, after a failed or cancelled wait, also across
-// sessions. Then it discards input until the line has been quiet for a moment, so that a
-// frame still arriving is not taken for the answer. Any frame taken after the request
-// went out is then the answer to that request, or to a re-send of the same line.
+// rests on the tester answering each line at most once, in the order the lines reached
+// it, and within the give-up horizon of the line reaching it: three answer windows (33
+// poll periods, 3.3 s), after which the wait itself treats a line as unanswered. An
+// answer may well come later than one answer window: held back by the tester, queued
+// behind its slow writes, or delayed by the scheduling of either side. So before a
+// request goes out on a port, the session waits, by the clock and without re-sending,
+// until every line sent there before has either had its answer taken (a line sent once
+// whose frame passed) or went out at least one give-up horizon ago: after re-sends,
+// after the follow-up request that the tester answers late or never, after a failed or
+// cancelled wait, also across sessions. Then it discards input until the line has been
+// quiet for a moment, so that a frame still arriving is not taken for the answer. Any
+// frame taken after the request went out is then the answer to that request, or to a
+// re-send of the same line.
+//
+// Asking a request twice and taking only the second answer would not spare that wait:
+// the first send's answer may come after the second send, and then the second send's
+// answer is still due when the next request goes out.
 class LinkSession {
  public:
   // The text before " No:" in the identity line.
@@ -112,10 +120,8 @@ class LinkSession {
   // Handles events, without re-sending, until no line sent on the open port before can
   // still be answered, or the operator cancels.
   void AwaitClearLine();
-  // Waits for a clear line and a quiet input, then writes the request line and restarts
-  // the retry state.
-  void SendLine(RequestCode code, TesterAddress address, bool firstOfRequest);
   std::chrono::milliseconds AnswerWindow() const;
+  std::chrono::milliseconds GiveUpHorizon() const;
   void EndAfterError() noexcept;
   // "COM3 (/dev/ttyUSB0)": the port in use as the operator and the system name it.
   std::string PortName() const;
@@ -129,12 +135,6 @@ class LinkSession {
   std::string portDevice_;
   // While the line clears before a request, the poll takes frames only to drop them.
   bool clearingLine_ = false;
-  // The last line's own answer was taken, alone: no late answer can follow it.
-  bool lineSettled_ = true;
-  // The request's first answer is only taken as a sign of life; it is asked again.
-  bool confirming_ = false;
-  RequestCode lastCode_ = RequestCode::Identify;
-  TesterAddress lastAddress_ = 0;
   // A failure of the poll's re-send, handed to the waiting handler to report once.
   std::exception_ptr pollFailure_;
   // Devices the operator was already told about in this session.

@@ -32,9 +32,10 @@ constexpr const char* kTrailerField = "Trailer ID";
 constexpr const char* kVehicleField = "Vehicle ID";
 constexpr const char* kIdListName = "Soak pairs";
 constexpr std::uint16_t kTesterPort = 1;
-// Enough for every request of the longest transfer to use up all its re-sends, and for
-// several rounds of the port search besides.
-constexpr std::size_t kTickBudgetPerTransfer = 80 * 45;
+// Enough for every request of the longest transfer to use up all its re-sends and then
+// wait out the give-up horizon (33 ticks) before the next, and for several rounds of the
+// port search besides.
+constexpr std::size_t kTickBudgetPerTransfer = 80 * 70;
 // The request line itself and its three re-sends.
 constexpr std::size_t kSendsOfAFailedRequest = 4;
 // Settles the caches of SQLite, the C++ runtime and the allocator before anything is counted.
@@ -179,7 +180,7 @@ class TesterRound {
     host_.Attach(session_);
     serialPort_.SetSettings(TesterPortSettings());
     tester_.SetIdentity({"2143", "V2", "Soak tester"});
-    tester_.SetRandomFaults({faultSeed, plan.faultProbability, {}, FaultsScaledTo(plan.pollPeriod)});
+    tester_.SetRandomFaults({faultSeed, plan.faultProbability, plan.faultKinds, FaultsScaledTo(plan.pollPeriod)});
     sim::AnswerTiming timing = TimingScaledTo(profile.timing, plan.pollPeriod);
     timing.seed = faultSeed;
     tester_.SetAnswerTiming(timing);

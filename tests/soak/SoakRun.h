@@ -10,6 +10,7 @@
 
 #include "ProcessResources.h"
 #include "simulator/AnswerTiming.h"
+#include "simulator/Faults.h"
 
 namespace orvel::testing {
 
@@ -34,6 +35,8 @@ struct SoakPlan {
   std::uint64_t seed = 20260607;
   // The chance that a request line meets a fault.
   double faultProbability = 0.15;
+  // The kinds of fault drawn from; every kind but a hang-up when empty.
+  std::vector<sim::FaultKind> faultKinds;
   // The poll period stands in for the window's 100 ms; fault delays scale with it.
   std::chrono::milliseconds pollPeriod{5};
   // A fresh simulated tester, on a fresh pseudo-terminal, after this many transfers. The
