@@ -108,6 +108,18 @@ struct ClearLineCase {
 
 class AnswerAfterReSends : public ReplyWait, public ::testing::WithParamInterface<ClearLineCase> {};
 
+// Reads the company name, answered "ACME", then the first Trailer ID, answered "NEXT".
+#define ExpectCompanyNameThenNextRead()                                  \
+  do {                                                                  \
+    session.StartLinkSession();                                         \
+    session.SendRequest(RequestCode::Read, CompanyNameAddress);         \
+    ASSERT_EQ(session.WaitForReply(), WaitOutcome::Reply);              \
+    EXPECT_EQ(session.AnswerText(), Padded16("ACME"));                  \
+    session.SendRequest(RequestCode::Read, TrailerAddress(0));          \
+    ASSERT_EQ(session.WaitForReply(), WaitOutcome::Reply);              \
+    EXPECT_EQ(session.AnswerText(), Padded16("NEXT"));                  \
+  } while (false)
+
 // An answer to a re-sent line may be followed by the answer to another send of it, up to
 // the give-up horizon (3.3 s) after the last re-send. The next request waits that long by
 // the clock, however the poll ticks, and takes its own answer.
@@ -118,13 +130,7 @@ TEST_P(AnswerAfterReSends, DelayTheNextRequestTheGiveUpHorizonAfterTheLastReSend
   port.Answer(ReadNameLine, ShortFrame("COPY"), GetParam().answeredSend + 1, 2);
   port.Answer(nextLine, ShortFrame("NEXT"), 0, 3);
 
-  session.StartLinkSession();
-  session.SendRequest(RequestCode::Read, CompanyNameAddress);
-  ASSERT_EQ(session.WaitForReply(), WaitOutcome::Reply);
-  EXPECT_EQ(session.AnswerText(), Padded16("ACME"));
-  session.SendRequest(RequestCode::Read, TrailerAddress(0));
-  ASSERT_EQ(session.WaitForReply(), WaitOutcome::Reply);
-  EXPECT_EQ(session.AnswerText(), Padded16("NEXT"));
+  ExpectCompanyNameThenNextRead();
 
   const std::vector<int> sends = ReadNameWriteTicks();
   ASSERT_EQ(sends.size(), static_cast<std::size_t>(GetParam().answeredSend));
@@ -157,13 +163,7 @@ TEST_F(ReplyWait, TwoLateAnswersToReSendsAreNeverTakenAsTheNextAnswer) {
   port.Answer(ReadNameLine, ShortFrame("COPY"), 3, 28);
   port.Answer(nextLine, ShortFrame("NEXT"), 0, 18);
 
-  session.StartLinkSession();
-  session.SendRequest(RequestCode::Read, CompanyNameAddress);
-  ASSERT_EQ(session.WaitForReply(), WaitOutcome::Reply);
-  EXPECT_EQ(session.AnswerText(), Padded16("ACME"));
-  session.SendRequest(RequestCode::Read, TrailerAddress(0));
-  ASSERT_EQ(session.WaitForReply(), WaitOutcome::Reply);
-  EXPECT_EQ(session.AnswerText(), Padded16("NEXT"));
+  ExpectCompanyNameThenNextRead();
 
   const std::vector<int> sends = ReadNameWriteTicks();
   ASSERT_EQ(sends.size(), 3U);
