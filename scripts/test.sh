@@ -3,10 +3,11 @@
 # builds with warnings as errors and runs every test; then runs them again under
 # AddressSanitizer with UndefinedBehaviorSanitizer, the Qt-free tests (serial port, link,
 # tables, store) under ThreadSanitizer, and every test in a Release build, whose optimiser
-# brings warnings and faults of its own; last, the libFuzzer targets.
+# brings warnings and faults of its own; then the libFuzzer targets; last, the Windows build
+# and its tests under Wine.
 set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
-"$root/scripts/install-deps.sh" --fuzz
+"$root/scripts/install-deps.sh" --fuzz --windows
 jobs="$(nproc)"
 passed=0
 
@@ -28,6 +29,10 @@ build_and_test "$root/build/release-check" -DCMAKE_BUILD_TYPE=Release
 # The libFuzzer targets, each for a bounded time over its corpus (clang, in build/fuzz).
 bash "$root/scripts/fuzz.sh"
 passed=$((passed + 1))
+# The Windows build, cross-compiled with mingw-w64, its tests under Wine, and its packages
+# (build/windows).
+bash "$root/scripts/windows.sh"
+passed=$((passed + $(sed -n 's/.*0 tests failed out of \([0-9]*\).*/\1/p' "$root/build/windows/ctest-summary.txt")))
 
-# One line for the whole run: every ctest test of the four builds, and the fuzz step.
+# One line for the whole run: every ctest test of the five builds, and the fuzz step.
 echo "ci: $passed passed, 0 failed"

@@ -1,0 +1,166 @@
+#!/usr/bin/env bash
+# Builds Orvel IDs for 64-bit Windows on Debian 12, runs its Windows tests under Wine and
+# makes the Windows packages. Everything happens in build/windows:
+#   kit/      the Windows kit (static Qt for mingw-w64, the SQLite amalgamation), unpacked
+#             from orvel-win-kit.tar.xz (ORVEL_WINDOWS_KIT_ARCHIVE, else ../shared/win/)
+#   build/    the cross build: OrvelIDs.exe, one static executable, and the test programs
+#   wine/     the Wine prefix the tests run in, made here without asking anything
+#   package/  OrvelIDs-<version>-windows.zip (the program and the user guide) and
+#             OrvelIDs-<version>-setup.exe (an installer with a Start-menu entry)
+# The ctest summary is left in build/windows/ctest-summary.txt for scripts/test.sh.
+#
+# Serial ports under Wine: port COMn is the link $WINEPREFIX/dosdevices/comn to a Linux
+# device. set_up_com_ports below is where tests that need ports get them, with
+#   link_com_port N DEVICE            COMn is DEVICE
+#   start_simulated_tester N [OPTION...]
+#                                     COMn is the tester simulator (orvel-tester-sim from
+#                                     the native build, ORVEL_TESTER_SIM to name another)
+#   start_pty_pair N M                COMn and COMm are the two ends of one line (socat)
+# Whatever they start is stopped when this script ends.
+set -euo pipefail
+root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+"$root/scripts/install-deps.sh" --windows
+
+out="$root/build/windows"
+kit="$out/kit"
+build="$out/build"
+package="$out/package"
+archive="${ORVEL_WINDOWS_KIT_ARCHIVE:-$root/../shared/win/orvel-win-kit.tar.xz}"
+jobs="$(nproc)"
+mkdir -p "$out"
+
+seconds() { date +%s; }
+started="$(seconds)"
+step() {
+  echo "==== windows: $1 ($(($(seconds) - started)) s) ===="
+}
+
+step "kit"
+if [ ! -f "$archive" ]; then
+  echo "No Windows kit at $archive: set ORVEL_WINDOWS_KIT_ARCHIVE to orvel-win-kit.tar.xz." >&2
+  exit 1
+fi
+if [ ! -f "$kit/.unpacked" ] || [ "$archive" -nt "$kit/.unpacked" ]; then
+  rm -rf "$kit"
+  mkdir -p "$kit"
+  tar -xJf "$archive" -C "$kit" --strip-components=1
+  touch "$kit/.unpacked"
+fi
+
+step "cross build"
+launcher=()
+if command -v ccache >/dev/null; then
+  launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache -DCMAKE_C_COMPILER_LAUNCHER=ccache)
+fi
+cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DORVEL_WERROR=ON \
+  -DCMAKE_TOOLCHAIN_FILE="$kit/qt6-mingw/lib/cmake/Qt6/qt.toolchain.cmake" -DORVEL_WINDOWS_KIT="$kit" \
+  "${launcher[@]}"
+cmake --build "$build" -j "$jobs"
+version="$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$build/CMakeCache.txt")"
+
+# Wine: its own prefix, no display (the tests draw offscreen), no questions about Mono or
+# Gecko, no debug chatter.
+export WINEPREFIX="$out/wine" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+unset DISPLAY WAYLAND_DISPLAY
+if [ ! -f "$WINEPREFIX/system.reg" ]; then
+  step "wine prefix"
+  wineboot --init
+fi
+background=()
+finish() {
+  for pid in "${background[@]}"; do kill "$pid" 2>/dev/null || true; done
+  wineserver --kill 2>/dev/null || true
+}
+trap finish EXIT
+
+link_com_port() {
+  ln -sfn "$2" "$WINEPREFIX/dosdevices/com$1"
+}
+
+start_simulated_tester() {
+  local port="$1"; shift
+  local simulator="${ORVEL_TESTER_SIM:-$root/build/test/tools/simulator/orvel-tester-sim}"
+  local log="$out/tester-com$port.log"
+  "$simulator" "$@" >"$log" 2>&1 &
+  background+=("$!")
+  local device=""
+  for _ in $(seq 50); do
+    device="$(sed -n 's/.*Open this device as the serial port: //p' "$log")"
+    [ -n "$device" ] && break
+    sleep 0.1
+  done
+  if [ -z "$device" ]; then
+    echo "The tester simulator for COM$port did not start: $(cat "$log")" >&2
+    exit 1
+  fi
+  link_com_port "$port" "$device"
+}
+
+start_pty_pair() {
+  local ends="$out/pty-com$1-com$2"
+  socat pty,raw,echo=0,link="$ends-a" pty,raw,echo=0,link="$ends-b" &
+  background+=("$!")
+  for _ in $(seq 50); do
+    [ -e "$ends-a" ] && [ -e "$ends-b" ] && break
+    sleep 0.1
+  done
+  link_com_port "$1" "$(readlink -f "$ends-a")"
+  link_com_port "$2" "$(readlink -f "$ends-b")"
+}
+
+# The serial ports the Windows tests use. None of the tests here needs one yet; the
+# tests of the Windows serial port link theirs here.
+set_up_com_ports() {
+  :
+}
+
+step "tests under wine"
+set_up_com_ports
+(cd "$build" && ctest --output-on-failure -j "$jobs") | tee "$out/ctest-summary.txt"
+
+# The program itself, as installed: it must start and create its store in C:\Kestrin.
+step "program start"
+store="$WINEPREFIX/drive_c/Kestrin/Braketesting IDs/IDGroup.db"
+rm -rf "$WINEPREFIX/drive_c/Kestrin"
+wine "$build/src/app/OrvelIDs.exe" -platform offscreen &
+program="$!"
+for _ in $(seq 300); do
+  [ -f "$store" ] && break
+  sleep 0.1
+done
+kill "$program" 2>/dev/null || true
+wait "$program" 2>/dev/null || true
+if [ ! -f "$store" ]; then
+  echo "OrvelIDs.exe did not create its store in C:\\Kestrin under Wine." >&2
+  exit 1
+fi
+
+step "packages"
+rm -rf "$package"
+mkdir -p "$package/OrvelIDs-$version"
+cp "$build/src/app/OrvelIDs.exe" "$root/README.md" "$package/OrvelIDs-$version/"
+(cd "$package" && cmake -E tar cf "OrvelIDs-$version-windows.zip" --format=zip "OrvelIDs-$version")
+makensis -V2 -DVERSION="$version" -DPROGRAM="$build/src/app/OrvelIDs.exe" -DGUIDE="$root/README.md" \
+  -DOUTFILE="$package/OrvelIDs-$version-setup.exe" "$root/packaging/orvel-ids.nsi"
+rm -rf "$package/OrvelIDs-$version"
+
+# The installer installs silently, and its uninstaller removes the program and its menu
+# entry but leaves the operator's groups in C:\Kestrin.
+step "installer"
+installed="$WINEPREFIX/drive_c/Program Files/Orvel IDs"
+menu="$WINEPREFIX/drive_c/ProgramData/Microsoft/Windows/Start Menu/Programs/Orvel IDs"
+wine "$package/OrvelIDs-$version-setup.exe" /S
+wineserver --wait
+for file in "$installed/OrvelIDs.exe" "$installed/README.md" "$menu/Orvel IDs.lnk"; do
+  [ -f "$file" ] || { echo "The installer did not install $file." >&2; exit 1; }
+done
+# The uninstaller runs from a copy of itself that it starts and does not wait for.
+wine "$installed/Uninstall.exe" /S
+wineserver --wait
+if [ -e "$installed/OrvelIDs.exe" ] || [ -e "$menu" ] || [ ! -f "$store" ]; then
+  echo "The uninstaller left the program or its menu entry, or removed C:\\Kestrin." >&2
+  exit 1
+fi
+
+step "done"
+ls -l "$package"
