@@ -43,8 +43,11 @@ class LockHolder {
     startup.hStdOutput = writeEnd;
     startup.hStdError = ::GetStdHandle(STD_ERROR_HANDLE);
     std::wstring command = L"\"" + HolderProgram() + L"\" \"" + dataFolder.wstring() + L"\"";
-    started_ =
-        ::CreateProcessW(nullptr, command.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup, &process_);
+    // Started outside the store, which the test removes when it ends: Windows removes no
+    // folder that is a process's current directory.
+    const std::wstring outside = fs::temp_directory_path().wstring();
+    started_ = ::CreateProcessW(nullptr, command.data(), nullptr, nullptr, TRUE, 0, nullptr, outside.c_str(), &startup,
+                                &process_);
     ::CloseHandle(writeEnd);
   }
   ~LockHolder() {
