@@ -37,6 +37,4 @@ void ShowError(const std::string& text) {
   box.Run();
 }
 
-void MessageBeep() { QApplication::beep(); }
-
 }  // namespace orvel

@@ -26,7 +26,8 @@ BoxResult AskConfirmation(const std::string& text, ConfirmButtons buttons);
 // Error box: titled with the application title, stop icon, one OK button.
 void ShowError(const std::string& text);
 
-// The system's default alert sound; queued, the caller does not wait for it.
+// The system's default alert sound; queued, the caller does not wait for it. Each host
+// has its own (MessageBeep_posix.cpp, MessageBeep_win32.cpp).
 void MessageBeep();
 
 }  // namespace orvel

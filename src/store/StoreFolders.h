@@ -15,9 +15,9 @@ struct StoreFolders {
 
 StoreFolders StoreFoldersUnder(const std::filesystem::path& topLevel);
 
-// The top-level folder "Kestrin" in the user's home directory. The home directory is
-// taken from the password database rather than $HOME, so the data cannot be moved by
-// an environment variable.
+// The fixed top-level folder: "C:\Kestrin" on Windows; elsewhere "Kestrin" in the user's
+// home directory, taken from the password database rather than $HOME, so the data cannot
+// be moved by an environment variable.
 std::filesystem::path DefaultTopLevelFolder();
 
 }  // namespace orvel

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <filesystem>
 #include <stdexcept>
 #include <string>
@@ -30,7 +31,8 @@ class StoreLock {
   StoreLock& operator=(const StoreLock&) = delete;
 
  private:
-  int descriptor_ = -1;
+  // The locked file: a file descriptor, or a Windows handle; -1 when moved from.
+  std::intptr_t file_ = -1;
 };
 
 }  // namespace orvel

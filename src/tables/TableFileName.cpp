@@ -10,7 +10,6 @@
 namespace orvel {
 namespace {
 
-constexpr std::size_t kLongestEncoding = 200;
 constexpr std::string_view kOtherNameSuffix = ".tbl.db";
 constexpr std::string_view kDbSuffix = ".db";
 constexpr std::string_view kHexDigits = "0123456789ABCDEF";
@@ -52,7 +51,9 @@ bool NeverInFileNames(unsigned char c) {
   return c < 32 || c >= 127 || kForbidden.find(static_cast<char>(c)) != std::string_view::npos;
 }
 
-std::string Encode(std::string_view text, bool escapeEveryDot) {
+// On a file system that ignores case, an upper-case letter is escaped so that names that
+// differ only in case keep files of their own.
+std::string Encode(std::string_view text, bool escapeEveryDot, bool escapeUpperCase) {
   const bool device = StartsAsDeviceName(text);
   std::string encoded;
   for (std::size_t i = 0; i < text.size(); ++i) {
@@ -60,7 +61,7 @@ std::string Encode(std::string_view text, bool escapeEveryDot) {
     const bool first = i == 0;
     const bool last = i + 1 == text.size();
     const bool escape = NeverInFileNames(c) || (first && (c == '.' || device)) || (last && (c == ' ' || c == '.')) ||
-                        (escapeEveryDot && c == '.');
+                        (escapeEveryDot && c == '.') || (escapeUpperCase && c >= 'A' && c <= 'Z');
     if (escape) {
       encoded += '%';
       encoded += kHexDigits[c >> 4];
@@ -82,9 +83,9 @@ std::uint64_t Fnv1a64(std::string_view text) {
 }
 
 // Cut where no %XX is split; the hash keeps names that share the kept part apart.
-std::string Shortened(std::string encoded, std::string_view wholeName) {
-  if (encoded.size() <= kLongestEncoding) return encoded;
-  std::size_t cut = kLongestEncoding;
+std::string Shortened(std::string encoded, std::string_view wholeName, std::size_t longestEncoding) {
+  if (encoded.size() <= longestEncoding) return encoded;
+  std::size_t cut = longestEncoding;
   if (encoded[cut - 1] == '%') {
     cut -= 1;
   } else if (encoded[cut - 2] == '%') {
@@ -125,17 +126,19 @@ bool EndsWith(std::string_view text, std::string_view suffix) {
 
 }  // namespace
 
-std::string TableFileName(const std::string& tableName) {
+std::string TableFileName(const std::string& tableName, const FileNameRules& rules) {
   if (tableName.empty()) throw EDatabaseError("No table name");
   const std::string_view name = tableName;
+  // A name ending in ".db" is the file's own name, letter case included, so that a search
+  // for it finds it whichever way the file system compares names.
   if (IsDbName(name)) {
     const std::string_view stem = name.substr(0, name.size() - kDbSuffix.size());
-    return Shortened(Encode(stem, true), name) + std::string(name.substr(stem.size()));
+    return Shortened(Encode(stem, true, false), name, rules.longestEncoding) + std::string(name.substr(stem.size()));
   }
-  return Shortened(Encode(name, false), name) + std::string(kOtherNameSuffix);
+  return Shortened(Encode(name, false, rules.ignoresCase), name, rules.longestEncoding) + std::string(kOtherNameSuffix);
 }
 
-std::optional<std::string> TableNameOfFile(const std::string& fileName) {
+std::optional<std::string> TableNameOfFile(const std::string& fileName, const FileNameRules& rules) {
   const std::string_view file = fileName;
   std::optional<std::string> name;
   if (EndsWith(file, kOtherNameSuffix)) {
@@ -146,7 +149,7 @@ std::optional<std::string> TableNameOfFile(const std::string& fileName) {
     if (name) *name += suffix;
   }
   // Only the canonical spelling counts, so each table has exactly one file name.
-  if (!name || name->empty() || TableFileName(*name) != fileName) return std::nullopt;
+  if (!name || name->empty() || TableFileName(*name, rules) != fileName) return std::nullopt;
   return name;
 }
 

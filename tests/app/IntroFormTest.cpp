@@ -57,7 +57,7 @@ TEST(IntroForm, SecondCopyOnTheSameStoreIsToldWhoHoldsItAndGetsNoWindow) {
   EXPECT_EQ(second, nullptr);
   ASSERT_EQ(driver.Answered(), 1);
   EXPECT_TRUE(driver.Seen()[0].text.startsWith(
-      "The ID store in '" + QString::fromStdString((temp / "Kestrin/Braketesting IDs").string()) +
+      "The ID store in '" + QString::fromStdString((temp / "Kestrin" / "Braketesting IDs").string()) +
       "' is in use by another copy of Orvel IDs (process " + QString::number(getpid()) + " on host '"))
       << driver.Seen()[0].text.toStdString();
   EXPECT_EQ(std::filesystem::last_write_time(temp / "Kestrin/Braketesting IDs/IDGroup.db"), stamp);

@@ -1,6 +1,7 @@
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <system_error>
 #include <vector>
 
 #include "IdListFixture.h"
@@ -144,9 +145,14 @@ class TransferRefusedBeforeTheSession : public IdListTransferTest, public ::test
         idList.FieldByName(spoil.trailer ? fields.trailer : fields.vehicle).SetAsString(spoil.cellText);
         idList.Post();
         return;
-      case Spoilage::TableDeleted:
-        std::filesystem::remove(file);
+      case Spoilage::TableDeleted: {
+        std::error_code refused;
+        std::filesystem::remove(file, refused);
+        // Windows keeps a file that a program holds open, as the engine holds an open
+        // table's, so there a table cannot vanish under the window.
+        if (refused) GTEST_SKIP() << "the system keeps an open table's file: " << refused.message();
         return;
+      }
       case Spoilage::TableDamaged:
         std::ofstream(file, std::ios::binary | std::ios::trunc) << std::string(4096, 'x');
         return;
@@ -159,6 +165,7 @@ class TransferRefusedBeforeTheSession : public IdListTransferTest, public ::test
 TEST_P(TransferRefusedBeforeTheSession, WithOneMessageAndNothingSent) {
   MakeIdList(32);
   Spoil();
+  if (IsSkipped()) return;
 
   if (GetParam().direction == Direction::Read) {
     ReadIdList(session, idList, fields);

@@ -9,6 +9,7 @@
 #include "store/StoreFolders.h"
 #include "store/StoreSchema.h"
 #include "tables/TTable.h"
+#include "tables/TableFileName.h"
 
 namespace orvel {
 namespace {
@@ -124,12 +125,8 @@ TEST_F(GroupManagementTest, TableThatCannotBeDeletedKeepsItsRow) {
   const std::string b = AddGroup(groupTable, idListTable, folders.idLists, "B", SameSecond, fields);
   // A's file replaced by a copy of B's: the engine refuses to delete a file that holds
   // another table.
-  std::filesystem::path fileOfA;
-  std::filesystem::path fileOfB;
-  for (const auto& entry : std::filesystem::directory_iterator(folders.idLists)) {
-    (entry.path().filename().string().front() == 'A' ? fileOfA : fileOfB) = entry.path();
-  }
-  std::filesystem::copy_file(fileOfB, fileOfA, std::filesystem::copy_options::overwrite_existing);
+  std::filesystem::remove(folders.idLists / TableFileName(a));
+  std::filesystem::copy_file(folders.idLists / TableFileName(b), folders.idLists / TableFileName(a));
   groupTable.First();
   EXPECT_THROW(DeleteCurrentGroup(groupTable, folders.idLists), std::exception);
   ASSERT_EQ(groupTable.RecordCount(), 2);

@@ -1,8 +1,7 @@
 #pragma once
 
-#include <stdlib.h>
-
 #include <filesystem>
+#include <random>
 #include <stdexcept>
 #include <string>
 
@@ -13,10 +12,18 @@ namespace orvel::testing {
 // check enters its folders.
 class TempFolder {
  public:
+  // Creating the folder is what claims the name, so two tests never share one.
   TempFolder() : previousCurrent_(std::filesystem::current_path()) {
-    std::string pattern = (std::filesystem::temp_directory_path() / "orvel-test-XXXXXX").string();
-    if (mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("cannot create a temporary folder");
-    path_ = pattern;
+    std::random_device seed;
+    std::mt19937_64 names(seed());
+    for (int attempt = 0; attempt < 100; ++attempt) {
+      path_ = std::filesystem::temp_directory_path() / ("orvel-test-" + std::to_string(names() % 1000000000));
+      if (std::filesystem::create_directory(path_)) {
+        std::filesystem::permissions(path_, std::filesystem::perms::owner_all);
+        return;
+      }
+    }
+    throw std::runtime_error("cannot create a temporary folder in " + std::filesystem::temp_directory_path().string());
   }
   ~TempFolder() {
     std::error_code ignored;

@@ -3,11 +3,13 @@
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <string>
 #include <utility>
 #include <vector>
 
 #include "TempFolder.h"
+#include "tables/EDatabaseError.h"
 #include "tables/TTable.h"
 
 namespace orvel::testing {
@@ -22,6 +24,16 @@ inline std::vector<std::string> Listing(const std::filesystem::path& folder) {
 
 inline void WriteFile(const std::filesystem::path& path, const std::string& content) {
   std::ofstream(path, std::ios::binary) << content;
+}
+
+// The message of the table error that the action raises.
+inline std::string ErrorOf(const std::function<void()>& action) {
+  try {
+    action();
+  } catch (const EDatabaseError& error) {
+    return error.what();
+  }
+  return "no error";
 }
 
 using Pair = std::pair<std::string, std::string>;

@@ -1,31 +1,9 @@
 #include "tables/storage/FileSystem.h"
 
-#include <fcntl.h>
-#include <unistd.h>
-
-#include <cerrno>
 #include <filesystem>
 
 namespace orvel {
 namespace fs = std::filesystem;
-
-namespace {
-
-class FileDescriptor {
- public:
-  explicit FileDescriptor(int descriptor) : descriptor_(descriptor) {}
-  ~FileDescriptor() {
-    if (descriptor_ >= 0) ::close(descriptor_);
-  }
-  FileDescriptor(const FileDescriptor&) = delete;
-  FileDescriptor& operator=(const FileDescriptor&) = delete;
-  int Get() const { return descriptor_; }
-
- private:
-  int descriptor_;
-};
-
-}  // namespace
 
 EntryKind KindOfEntry(const std::string& path) {
   std::error_code error;
@@ -57,21 +35,6 @@ std::error_code RemoveFile(const std::string& path) {
   std::error_code error;
   fs::remove(path, error);
   return error;
-}
-
-std::error_code ReplaceFile(const std::string& from, const std::string& to) {
-  std::error_code error;
-  fs::rename(from, to, error);
-  return error;
-}
-
-std::error_code SyncFolder(const std::string& folder) {
-  const FileDescriptor directory(::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-  if (directory.Get() < 0) return {errno, std::generic_category()};
-  // Some file systems cannot sync a folder and say so with EINVAL; their entries are
-  // as durable as they get.
-  if (::fsync(directory.Get()) != 0 && errno != EINVAL) return {errno, std::generic_category()};
-  return {};
 }
 
 }  // namespace orvel

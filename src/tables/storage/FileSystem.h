@@ -4,7 +4,9 @@
 #include <system_error>
 
 // The few file operations the table files need. Errors come back as codes, taken where
-// the failing call returned, for the caller to word.
+// the failing call returned, for the caller to word. Replacing and syncing differ by host:
+// each has a backend file of its own (FileSystem_posix.cpp, FileSystem_win32.cpp), which
+// also gives the host's file name rules.
 
 namespace orvel {
 

@@ -1,0 +1,9 @@
+#include <QApplication>
+
+#include "app/MessageBoxes.h"
+
+namespace orvel {
+
+void MessageBeep() { QApplication::beep(); }
+
+}  // namespace orvel
