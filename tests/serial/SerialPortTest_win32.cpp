@@ -1,0 +1,352 @@
+// The port object on Windows, through COM ports that are pseudo-terminals linked into the
+// Wine prefix (see ComPorts.h): the far end of the line is a second COM port, opened with
+// plain Win32 calls.
+#include "ComPeer.h"
+#include "ComPorts.h"
+#include "PortTesting.h"
+
+#include "serial/PortDevice.h"
+#include "serial/ProbePort.h"
+
+#include <windows.h>
+
+#include <tlhelp32.h>
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <memory>
+#include <optional>
+#include <thread>
+
+namespace orvel {
+namespace {
+
+using namespace std::chrono_literals;
+
+using testing::ComPeer;
+using testing::ComPortNamedBy;
+using testing::Eventually;
+using testing::ExpectPortError;
+using testing::Pattern;
+
+constexpr std::size_t kInputBufferSize = 8192;
+constexpr std::size_t kOutputBufferSize = 4096;
+
+std::string ReadAll(TSerialPort& port) {
+  std::string bytes(port.InputCount(), '\0');
+  port.ReadBlock(bytes);
+  return bytes;
+}
+
+std::size_t ThreadsOfThisProcess() {
+  const HANDLE snapshot = ::CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
+  std::size_t threads = 0;
+  THREADENTRY32 entry{};
+  entry.dwSize = sizeof entry;
+  for (BOOL more = ::Thread32First(snapshot, &entry); more; more = ::Thread32Next(snapshot, &entry)) {
+    threads += entry.th32OwnerProcessID == ::GetCurrentProcessId() ? 1 : 0;
+  }
+  ::CloseHandle(snapshot);
+  return threads;
+}
+
+// A test holds up the line through a second handle on the port, as a remote XOFF would;
+// only Wine lets a second handle open a held port.
+void SkipUnlessTheLineCanBeHeld() {
+  if (!testing::RunningUnderWine()) {
+    GTEST_SKIP() << "holding up the line takes a second handle on the held port, which Windows refuses";
+  }
+}
+
+std::size_t HandlesOfThisProcess() {
+  DWORD handles = 0;
+  ::GetProcessHandleCount(::GetCurrentProcess(), &handles);
+  return handles;
+}
+
+// The port under test, set up as the Configure IDs window sets it up, and the far end of
+// its line.
+class ComPortTest : public ::testing::Test {
+ protected:
+  void OpenAsTheWindowDoes() {
+    port.SetSettings(TesterPortSettings());
+    port.SetComNumber(portNumber);
+    port.SetOpen(true);
+    // Bytes a failed earlier test left on the line must not reach this one.
+    port.DiscardInput();
+  }
+
+  const std::uint16_t portNumber = ComPortNamedBy("ORVEL_TEST_COM_PORT");
+  ComPeer farEnd{ComPortNamedBy("ORVEL_TEST_COM_FAR_END")};
+  TSerialPort port{SystemPortDevices()};
+};
+
+// A port opened on the line, as the window opens it.
+class OpenComPortTest : public ComPortTest {
+ protected:
+  void SetUp() override { OpenAsTheWindowDoes(); }
+};
+
+TEST_F(ComPortTest, OpensAtTheTesterLineSettingsAndReleasesTheDeviceWhenClosed) {
+  // As another program may leave the device: another rate and format, both handshakes.
+  DCB foreign = testing::StateOfPort(portNumber);
+  foreign.BaudRate = CBR_19200;
+  foreign.ByteSize = 7;
+  foreign.Parity = EVENPARITY;
+  foreign.StopBits = TWOSTOPBITS;
+  foreign.fOutX = TRUE;
+  foreign.fInX = TRUE;
+  foreign.fOutxCtsFlow = TRUE;
+  ComPeer(portNumber).SetState(foreign);
+
+  OpenAsTheWindowDoes();
+  EXPECT_TRUE(port.Open());
+  port.SetOpen(false);
+
+  EXPECT_FALSE(port.Open());
+  // The device settings outlast the close, so the released device shows those in force.
+  const DCB state = testing::StateOfPort(portNumber);
+  EXPECT_EQ(state.BaudRate, 9600U);
+  EXPECT_EQ(state.ByteSize, 8);
+  EXPECT_EQ(state.Parity, NOPARITY);
+  EXPECT_EQ(state.StopBits, ONESTOPBIT);
+  EXPECT_TRUE(state.fBinary);
+  EXPECT_FALSE(state.fOutX);
+  EXPECT_FALSE(state.fInX);
+  EXPECT_FALSE(state.fOutxCtsFlow);
+  EXPECT_FALSE(state.fOutxDsrFlow);
+}
+
+TEST(SerialPortTest, AMissingComPortRaisesBadIdAndKeepsThePortClosedWithItsNumber) {
+  const std::uint16_t missing = ComPortNamedBy("ORVEL_TEST_COM_MISSING");
+  TSerialPort port(SystemPortDevices());
+  port.SetComNumber(missing);
+
+  ExpectPortError<EBadId>([&] { port.SetOpen(true); }, -2001, "ie_BadId - Specified comport doesn't exist");
+
+  EXPECT_FALSE(port.Open());
+  EXPECT_EQ(port.ComNumber(), missing);
+  EXPECT_EQ(ProbePortAvailability(missing).availability, PortAvailability::Missing);
+  EXPECT_FALSE(ProbePort(missing));
+}
+
+TEST_F(ComPortTest, AFreePortProbesAvailableAndStaysFreeForTheOpenThatFollows) {
+  const PortProbe probe = ProbePortAvailability(portNumber);
+
+  EXPECT_EQ(probe.availability, PortAvailability::Available);
+  EXPECT_EQ(probe.devicePath, "\\\\.\\COM" + std::to_string(portNumber));
+  EXPECT_TRUE(ProbePort(portNumber));
+  EXPECT_NO_THROW(OpenAsTheWindowDoes());
+}
+
+TEST_F(OpenComPortTest, AHeldPortIsBusyForTheProbeAndRefusedToASecondPortObject) {
+  if (testing::RunningUnderWine()) {
+    GTEST_SKIP() << "Wine lets a second handle open a COM port that another one holds, where Windows refuses it "
+                    "with access denied; the mapping of that refusal is checked with SystemErrorTest";
+  }
+  TSerialPort second(SystemPortDevices());
+  second.SetComNumber(portNumber);
+
+  EXPECT_EQ(ProbePortAvailability(portNumber).availability, PortAvailability::Busy);
+  ExpectPortError<EAlreadyOpen>([&] { second.SetOpen(true); }, -2008, "ie_Open - device already open");
+
+  EXPECT_FALSE(second.Open());
+  port.WriteText("still mine");
+  EXPECT_EQ(farEnd.Receive(10), "still mine");
+}
+
+TEST_F(OpenComPortTest, EveryByteValuePassesUnchangedInBothDirections) {
+  std::string everyByte(256, '\0');
+  for (std::size_t value = 0; value < everyByte.size(); ++value) {
+    everyByte[value] = static_cast<char>(value);
+  }
+
+  port.WriteText(everyByte);
+  farEnd.Send(everyByte);
+
+  EXPECT_EQ(farEnd.Receive(everyByte.size()), everyByte);
+  ASSERT_TRUE(Eventually([&] { return port.InputCount() == everyByte.size(); }));
+  std::string received(everyByte.size(), '\0');
+  EXPECT_EQ(port.ReadBlock(received), everyByte.size());
+  EXPECT_EQ(received, everyByte);
+}
+
+TEST_F(OpenComPortTest, CountsRiseAsBytesArriveAndOnlyWholeBlocksAreTakenOldestFirst) {
+  const std::string stream = Pattern(80);
+  farEnd.Send(stream.substr(0, 32));
+  EXPECT_TRUE(Eventually([&] { return port.InputCount() == 32; }));
+  farEnd.Send(stream.substr(32, 44));
+  ASSERT_TRUE(Eventually([&] { return port.InputCount() == 76; }));
+  std::string frame(77, '\0');
+
+  ExpectPortError<EBufferIsEmpty>([&] { port.ReadBlock(frame); }, -3007, "Buffer is empty");
+  EXPECT_EQ(port.InputCount(), 76);
+
+  farEnd.Send(stream.substr(76));
+  ASSERT_TRUE(Eventually([&] { return port.InputCount() == 80; }));
+  EXPECT_EQ(port.ReadBlock(frame), 77);
+  EXPECT_EQ(frame, stream.substr(0, 77));
+  EXPECT_EQ(ReadAll(port), stream.substr(77));
+}
+
+TEST_F(OpenComPortTest, SuccessiveWritesLeaveAsOneStreamInCallOrder) {
+  std::string expected;
+  for (std::size_t piece = 0; piece < 200; ++piece) {
+    const std::string text = Pattern(5, piece * 5);
+    port.WriteText(text);
+    expected += text;
+  }
+
+  EXPECT_EQ(farEnd.Receive(expected.size()), expected);
+}
+
+TEST_F(OpenComPortTest, DiscardInputDropsTheStreamSoFarAndTheRestCountsFromZero) {
+  constexpr std::size_t kPiece = 10;
+  constexpr std::size_t kPiecesAfterDiscard = 20;
+  constexpr char kEnd = '\xFF';  // beyond the pattern's byte values
+  std::atomic<bool> discarded{false};
+  std::string sent;
+  std::thread remote([&] {
+    std::size_t piecesAfterDiscard = 0;
+    while (piecesAfterDiscard < kPiecesAfterDiscard) {
+      piecesAfterDiscard += discarded.load() ? 1 : 0;
+      const std::string piece = Pattern(kPiece, sent.size());
+      farEnd.Send(piece);
+      sent += piece;
+      std::this_thread::sleep_for(1ms);
+    }
+    farEnd.Send(std::string(1, kEnd));
+  });
+
+  EXPECT_TRUE(Eventually([&] { return port.InputCount() >= 100; }));
+  const std::size_t droppedAtLeast = port.InputCount();
+  port.DiscardInput();
+  discarded.store(true);
+
+  std::string received;
+  EXPECT_TRUE(Eventually([&] {
+    received += ReadAll(port);
+    return received.ends_with(kEnd);
+  }));
+  remote.join();
+
+  received.pop_back();
+  ASSERT_LE(received.size(), sent.size() - droppedAtLeast);
+  EXPECT_EQ(received, sent.substr(sent.size() - received.size()));
+  EXPECT_GE(received.size(), kPiece);
+}
+
+TEST_F(OpenComPortTest, OutputHeldUpByTheLineIsDroppedByADiscardAndByAClose) {
+  SkipUnlessTheLineCanBeHeld();
+  {
+    const ComPeer line(portNumber);
+    line.StopOutput();
+    port.WriteText(std::string(kOutputBufferSize, 'a'));
+
+    port.DiscardOutput();
+
+    EXPECT_EQ(port.OutputCount(), 0);
+    port.WriteText("never sent");
+    port.SetOpen(false);
+    line.RestartOutput();
+  }
+  port.SetOpen(true);
+  port.WriteText("TAIL");
+  EXPECT_EQ(farEnd.ReceiveUntil("TAIL"), "TAIL");
+}
+
+// The device on its own, without the port object's worker, on a line held up so that a
+// write stays in progress.
+class HeldLineDeviceTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    SkipUnlessTheLineCanBeHeld();
+    line.emplace(portNumber);
+    line->StopOutput();
+  }
+
+  const std::uint16_t portNumber = ComPortNamedBy("ORVEL_TEST_COM_PORT");
+  ComPeer farEnd{ComPortNamedBy("ORVEL_TEST_COM_FAR_END")};
+  std::unique_ptr<PortDevice> device = OpenPortDevice(SystemPortDevices()(portNumber).value(), TesterPortSettings());
+  std::optional<ComPeer> line;
+};
+
+TEST_F(HeldLineDeviceTest, AWriteInProgressEndsWithThePurgeAndNoneOfItGoesOut) {
+  ASSERT_EQ(device->Write(std::string(kOutputBufferSize, 'a')).bytes, 0U) << "the write did not wait for the line";
+
+  EXPECT_EQ(device->PurgeOutput(), 0);
+
+  line->RestartOutput();
+  const std::string tail = "TAIL";
+  EXPECT_EQ(device->Write(tail).bytes, tail.size());
+  EXPECT_EQ(farEnd.ReceiveUntil(tail), tail);
+}
+
+TEST_F(HeldLineDeviceTest, AWriteInProgressCountsOnceWhenTheLineFrees) {
+  const std::string bytes = Pattern(kOutputBufferSize);
+  ASSERT_EQ(device->Write(bytes).bytes, 0U) << "the write did not wait for the line";
+  EXPECT_EQ(device->Write(bytes).bytes, 0U) << "a write still in progress counted";
+
+  line->RestartOutput();
+
+  EXPECT_TRUE(Eventually([&] { return device->Wait(true, true, true).outputReady; }));
+  EXPECT_EQ(device->Write(bytes).bytes, bytes.size());
+  EXPECT_EQ(farEnd.Receive(bytes.size()), bytes);
+}
+
+TEST_F(OpenComPortTest, InputBeyondAFullBufferWaitsInTheDriverUntilRoomIsMade) {
+  constexpr std::size_t kBeyond = 100;
+  const std::string stream = Pattern(kInputBufferSize + kBeyond);
+
+  farEnd.Send(stream);
+
+  ASSERT_TRUE(Eventually([&] { return port.InputCount() == kInputBufferSize; }));
+  EXPECT_LT(testing::IdleCpuTimeOver(300ms), 30ms) << "the worker spins on the full buffer";
+  EXPECT_EQ(port.InputCount(), kInputBufferSize);
+  std::string first(kBeyond, '\0');
+  port.ReadBlock(first);
+  EXPECT_EQ(first, stream.substr(0, kBeyond));
+  EXPECT_TRUE(Eventually([&] { return port.InputCount() == kInputBufferSize; }));
+  EXPECT_EQ(ReadAll(port), stream.substr(kBeyond));
+}
+
+TEST_F(OpenComPortTest, AQuietOpenPortLeavesTheProcessorIdle) {
+  farEnd.Send("wake");
+  ASSERT_TRUE(Eventually([&] { return port.InputCount() == 4; }));
+
+  EXPECT_LT(testing::IdleCpuTimeOver(300ms), 30ms) << "the worker spins while the line is quiet";
+}
+
+TEST_F(ComPortTest, OpenUseCloseCyclesLeaveNoHandleOrThreadBehind) {
+  const auto cycle = [&] {
+    OpenAsTheWindowDoes();
+    farEnd.Send("?");
+    ASSERT_TRUE(Eventually([&] { return port.InputCount() == 1; }));
+    std::array<char, 1> request{};
+    port.ReadBlock(request);
+    port.WriteText("!");
+    ASSERT_EQ(farEnd.Receive(1), "!");
+    port.SetOpen(false);
+  };
+  cycle();  // lets the runtime set up whatever it keeps for the whole run
+  const std::size_t handles = HandlesOfThisProcess();
+  const std::size_t threads = ThreadsOfThisProcess();
+
+  for (int round = 0; round < 200 && !HasFatalFailure(); ++round) {
+    cycle();
+  }
+
+  EXPECT_EQ(HandlesOfThisProcess(), handles);
+  EXPECT_TRUE(Eventually([&] { return ThreadsOfThisProcess() == threads; }))
+      << ThreadsOfThisProcess() << " threads, " << threads << " before";
+}
+
+TEST(SerialPortTest, PermissionAdviceNamesThePortAsTheOperatorKnowsIt) {
+  const std::string advice = PermissionAdvice("\\\\.\\COM7");
+
+  EXPECT_NE(advice.find("serial port COM7."), std::string::npos) << advice;
+}
+
+}  // namespace
+}  // namespace orvel
