@@ -77,9 +77,24 @@ link_com_port() {
   ln -sfn "$2" "$WINEPREFIX/dosdevices/com$1"
 }
 
+# The tester simulator runs on Linux: the one named by ORVEL_TESTER_SIM, else the one
+# scripts/test.sh has just built in build/test, else one built here in build/windows/native.
+tester_simulator() {
+  if [ -n "${ORVEL_TESTER_SIM:-}" ]; then
+    echo "$ORVEL_TESTER_SIM"
+  elif [ -x "$root/build/test/tools/simulator/orvel-tester-sim" ]; then
+    echo "$root/build/test/tools/simulator/orvel-tester-sim"
+  else
+    cmake -S "$root" -B "$out/native" -G Ninja -DCMAKE_BUILD_TYPE=Release -DORVEL_BUILD_APP=OFF "${launcher[@]}" >&2
+    cmake --build "$out/native" -j "$jobs" --target orvel-tester-sim >&2
+    echo "$out/native/tools/simulator/orvel-tester-sim"
+  fi
+}
+
 start_simulated_tester() {
   local port="$1"; shift
-  local simulator="${ORVEL_TESTER_SIM:-$root/build/test/tools/simulator/orvel-tester-sim}"
+  local simulator
+  simulator="$(tester_simulator)"
   local log="$out/tester-com$port.log"
   "$simulator" "$@" >"$log" 2>&1 &
   background+=("$!")
@@ -108,10 +123,15 @@ start_pty_pair() {
   link_com_port "$2" "$(readlink -f "$ends-b")"
 }
 
-# The serial ports the Windows tests use. None of the tests here needs one yet; the
-# tests of the Windows serial port link theirs here.
+# The serial ports the Windows tests use, named to them in ORVEL_TEST_COM_* (see
+# tests/support/ComPorts.h): a null-modem line, a simulated tester, and a number with no
+# device. High numbers stay clear of the ports Wine links to the machine's own serial
+# devices (COM1 is /dev/ttyS0), which no test may touch.
 set_up_com_ports() {
-  :
+  start_pty_pair 201 202
+  start_simulated_tester 203
+  rm -f "$WINEPREFIX/dosdevices/com209"
+  export ORVEL_TEST_COM_PORT=201 ORVEL_TEST_COM_FAR_END=202 ORVEL_TEST_COM_TESTER=203 ORVEL_TEST_COM_MISSING=209
 }
 
 step "tests under wine"
