@@ -1,7 +1,9 @@
 #pragma once
 
 #include "serial/PortDeviceMap.h"
+#include "serial/PortInventory.h"
 
+#include <cstdint>
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -29,5 +31,9 @@ PortDeviceMap PortDevicesIn(const PortInventorySources& sources);
 // The UART type (a PORT_ number of the kernel's serial interface) that sysfs shows
 // for the terminal of that name, if it shows one.
 std::optional<int> UartTypeFromSysfs(const PortInventorySources& sources, const std::string& name);
+
+std::vector<PortReport> SystemPortReports(const PortInventorySources& sources);
+PortReport DescribePortDevice(std::uint16_t comNumber, const std::string& devicePath,
+                              const PortInventorySources& sources);
 
 }  // namespace orvel
