@@ -2,11 +2,14 @@
 
 #include "serial/PortErrors.h"
 
+#include <dirent.h>
+#include <fcntl.h>
 #include <sys/stat.h>
 
 #include <algorithm>
 #include <charconv>
 #include <fstream>
+#include <memory>
 
 namespace orvel {
 
@@ -32,14 +35,33 @@ std::string CommandOf(const fs::path& process) {
   return OneLineMessage(command);
 }
 
-// The devices among `devices` that the process has open, each once.
+DeviceIdentity IdentityFrom(const struct stat& status) {
+  if (S_ISCHR(status.st_mode)) {
+    return DeviceIdentity{status.st_rdev, 0};
+  }
+  return DeviceIdentity{status.st_dev, status.st_ino};
+}
+
+struct CloseFolder {
+  void operator()(DIR* folder) const noexcept { ::closedir(folder); }
+};
+
+// The devices among `devices` that the process has open, each once. A desktop's
+// processes hold thousands of descriptors between them, so each is examined
+// relative to the open folder rather than by its full path.
 std::set<DeviceIdentity> DevicesOpenIn(const fs::path& process, const std::set<DeviceIdentity>& devices) {
   std::set<DeviceIdentity> open;
-  std::error_code error;
-  for (fs::directory_iterator link(process / "fd", error), end; !error && link != end; link.increment(error)) {
-    const auto identity = IdentityOf(link->path());
-    if (identity && devices.contains(*identity)) {
-      open.insert(*identity);
+  const std::unique_ptr<DIR, CloseFolder> descriptors(::opendir((process / "fd").c_str()));
+  if (!descriptors) {
+    return open;
+  }
+  while (const dirent* entry = ::readdir(descriptors.get())) {
+    struct stat status {};
+    if (entry->d_name[0] == '.' || ::fstatat(::dirfd(descriptors.get()), entry->d_name, &status, 0) != 0) {
+      continue;
+    }
+    if (const DeviceIdentity identity = IdentityFrom(status); devices.contains(identity)) {
+      open.insert(identity);
     }
   }
   return open;
@@ -52,10 +74,7 @@ std::optional<DeviceIdentity> IdentityOf(const fs::path& path) {
   if (::stat(path.c_str(), &status) != 0) {
     return std::nullopt;
   }
-  if (S_ISCHR(status.st_mode)) {
-    return DeviceIdentity{status.st_rdev, 0};
-  }
-  return DeviceIdentity{status.st_dev, status.st_ino};
+  return IdentityFrom(status);
 }
 
 std::map<DeviceIdentity, std::vector<PortHolder>> HoldersOf(const std::set<DeviceIdentity>& devices,
