@@ -15,6 +15,7 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <fstream>
 #include <ostream>
 
 namespace orvel {
@@ -150,17 +151,25 @@ TEST_F(PortInventoryTest, APortThisUserMayNotOpenIsRefusedWithTheAdvice) {
 TEST_F(PortInventoryTest, DescribesADeviceTheOperatorNames) {
   const PtyPair simulator;
   host.AddUsbTerminal("ttyUSB0", {"0403", "6001", "FTDI", "FT232R USB UART", "A50285BI", "ftdi_sio"});
+  host.AddBuiltInPort("ttyS3", PORT_UNKNOWN);
   const std::string adapter = host.Node("ttyUSB0").string();
   const std::string missing = host.Node("ttyUSB9").string();
+  const std::string notes = (folder / "notes.txt").string();
+  std::ofstream(notes) << "not a port\n";
 
   const PortReport pseudoTerminal = DescribePortDevice(5, simulator.SlavePath(), host.Sources());
   const PortReport listed = DescribePortDevice(1, adapter, host.Sources());
   const PortReport gone = DescribePortDevice(3, missing, host.Sources());
+  const PortReport phantom = DescribePortDevice(4, host.Node("ttyS3").string(), host.Sources());
+  const PortReport file = DescribePortDevice(6, notes, host.Sources());
 
   EXPECT_EQ(pseudoTerminal,
             (PortReport{5, simulator.SlavePath(), "pseudo-terminal", PortAvailability::Available, "available"}));
   EXPECT_EQ(listed, SystemPortReports(host.Sources()).at(0));
   EXPECT_EQ(gone, (PortReport{3, missing, "", PortAvailability::Missing, "missing"}));
+  EXPECT_EQ(phantom.description, "built-in serial port without a UART");
+  EXPECT_EQ(file, (PortReport{6, notes, "not a serial device", PortAvailability::Failed,
+                              "cannot be opened: not a terminal"}));
 }
 
 }  // namespace
