@@ -7,6 +7,7 @@
 #include <utility>
 #include <vector>
 
+#include "store/CsvLines.h"
 #include "store/IdCharacters.h"
 #include "store/StoreSchema.h"
 #include "store/TextDecoding.h"
@@ -91,123 +92,7 @@ TextEncoding EncodingOf(std::string_view text, bool marked, const Refusal& refus
   return TextEncoding::Utf8;
 }
 
-// Which way the first line that holds anything separates its fields: by semicolons when
-// it has semicolons and no commas, else by commas.
-char SeparatorOf(std::string_view text) {
-  std::size_t commas = 0;
-  std::size_t semicolons = 0;
-  bool quoted = false;
-  for (const char c : text) {
-    if (c == '"') quoted = !quoted;
-    if (quoted) continue;
-    if (c == '\n' && commas + semicolons > 0) break;
-    commas += c == ',' ? 1 : 0;
-    semicolons += c == ';' ? 1 : 0;
-  }
-  return semicolons > 0 && commas == 0 ? ';' : ',';
-}
-
 std::string SeparatorName(char separator) { return separator == ';' ? "semicolons" : "commas"; }
-
-// A fault in the quoting of a line. The line is read to its end all the same, so that
-// its field count can name the column.
-struct QuotingFault {
-  int column = 0;
-  int character = 0;
-  std::string rule;
-};
-
-struct CsvLine {
-  int number = 0;
-  bool empty = false;
-  std::vector<std::string> fields;  // as bytes, quotes taken off
-  std::optional<QuotingFault> fault;
-};
-
-// The file's lines one by one, split into fields as RFC 4180 has it.
-class CsvLines {
- public:
-  CsvLines(std::string_view text, char separator, TextEncoding encoding)
-      : text_(text), separator_(separator), encoding_(encoding) {}
-
-  char Separator() const { return separator_; }
-
-  // False at the end of the text.
-  bool Next(CsvLine& line) {
-    if (position_ >= text_.size()) return false;
-    line = CsvLine{++lineNumber_, AtLineEnd(), {}, {}};
-    for (;;) {
-      const int column = static_cast<int>(line.fields.size()) + 1;
-      line.fields.push_back(Peek() == '"' ? QuotedField(column, line.fault) : PlainField());
-      if (Peek() != separator_) break;
-      ++position_;
-    }
-    if (Peek() == '\r') ++position_;
-    if (Peek() == '\n') ++position_;
-    return true;
-  }
-
- private:
-  char Peek(std::size_t ahead = 0) const { return position_ + ahead < text_.size() ? text_[position_ + ahead] : '\0'; }
-  bool AtEnd() const { return position_ >= text_.size(); }
-  // A carriage return ends a line only before a line feed or at the end of the text;
-  // anywhere else it is a control character in a field.
-  bool AtLineEnd() const {
-    return AtEnd() || Peek() == '\n' || (Peek() == '\r' && (Peek(1) == '\n' || position_ + 1 == text_.size()));
-  }
-
-  std::string PlainField() {
-    const std::size_t start = position_;
-    while (!AtLineEnd() && Peek() != separator_) ++position_;
-    return std::string(text_.substr(start, position_ - start));
-  }
-
-  std::string QuotedField(int column, std::optional<QuotingFault>& fault) {
-    const auto note = [&](int character, const char* rule) {
-      if (!fault) fault = QuotingFault{column, character, rule};
-    };
-    std::string field;
-    ++position_;
-    for (;;) {
-      if (AtEnd()) {
-        note(0, "the quoted field has no closing quote mark.");
-        return field;
-      }
-      const char c = text_[position_];
-      if (c == '"' && Peek(1) == '"') {
-        field += '"';
-        position_ += 2;
-      } else if (c == '"') {
-        ++position_;
-        break;
-      } else {
-        if (c == '\n' || c == '\r') {
-          note(CharactersIn(field) + 1,
-               "the quoted field holds a line break, which no ID can hold; every row must be on a line of its own.");
-        }
-        field += c;
-        ++position_;
-      }
-    }
-    if (!AtLineEnd() && Peek() != separator_) {
-      note(CharactersIn(field) + 1,
-           "text follows the closing quote mark of the quoted field; a quote mark inside a quoted field is written "
-           "twice (\"\").");
-      field += PlainField();
-    }
-    return field;
-  }
-
-  int CharactersIn(std::string_view bytes) const {
-    return static_cast<int>(DecodeText(bytes, encoding_).characters.size());
-  }
-
-  std::string_view text_;
-  char separator_;
-  TextEncoding encoding_;
-  std::size_t position_ = 0;
-  int lineNumber_ = 0;
-};
 
 // The columns of every line, as the first line that holds anything gives them.
 struct Layout {
@@ -252,8 +137,9 @@ bool IsHeader(const CsvLine& line, const std::vector<std::u32string>& fields, co
     all = all && NamesColumn(fields[i], layout.names[i]);
     for (const char* name : {kSlotField, kTrailerIdField, kVehicleIdField}) any = any || NamesColumn(fields[i], name);
   }
-  if (any && !all)
+  if (any && !all) {
     refusal.At(line.number, 0, 0, std::string("the line looks like a header, but a header is ") + kHeaderAdvice + ".");
+  }
   return all;
 }
 
@@ -345,7 +231,7 @@ IdPairs ParseIdListCsv(std::string_view bytes, const std::string& fileName) {
   if (marked) bytes.remove_prefix(kUtf8Mark.size());
   const TextEncoding encoding = EncodingOf(bytes, marked, refusal);
   const FieldReader reader(encoding, marked, refusal);
-  CsvLines lines(bytes, SeparatorOf(bytes), encoding);
+  CsvLines lines(bytes, CsvSeparatorOf(bytes), encoding);
 
   IdPairs pairs(kTesterSlots);
   std::optional<Layout> layout;
