@@ -5,6 +5,7 @@
 #include "TempFolder.h"
 #include "store/EnsureIdStore.h"
 #include "store/GroupManagement.h"
+#include "store/IdListRows.h"
 #include "store/IdListTableName.h"
 #include "store/StoreFolders.h"
 #include "store/StoreSchema.h"
@@ -135,6 +136,40 @@ TEST_F(GroupManagementTest, TableThatCannotBeDeletedKeepsItsRow) {
   ASSERT_EQ(groupTable.RecordCount(), 2);
   EXPECT_EQ(groupTable.CellText(0, 1), a);
   EXPECT_EQ(IdListRows(b), 32);
+}
+
+TEST_F(GroupManagementTest, GroupsAreMadeAndRefilledHoldingExactlyThePairsGiven) {
+  const IdPairs imported{{"T1", "V1"}, {"", ""}, {"M\xFCller", "V3"}};
+  const std::string a = AddGroup(groupTable, idListTable, folders.idLists, "A", SameSecond, fields, imported);
+  EXPECT_FALSE(idListTable.Active());
+  EXPECT_EQ(ReadIdListRows(folders.idLists, a, fields), imported);
+  EXPECT_EQ(ReadIdListRows(folders.idLists, AddGroup(groupTable, idListTable, folders.idLists, "B", SameSecond, fields),
+                           fields),
+            IdPairs(32));
+
+  const IdPairs replacement{{"NEW", "PAIR"}};
+  ReplaceIdListRows(folders.idLists, a, fields, replacement);
+  EXPECT_EQ(ReadIdListRows(folders.idLists, a, fields), replacement);
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folders.idLists), {}), 2);
+
+  EXPECT_THROW(ReplaceIdListRows(folders.idLists, "No such group by ", fields, replacement), std::exception);
+  EXPECT_EQ(IdListRows("No such group by "), -1);
+}
+
+TEST_F(GroupManagementTest, ReplacingRowsNeverTouchesAFileThatHoldsAnotherTable) {
+  const std::string a = AddGroup(groupTable, idListTable, folders.idLists, "A", SameSecond, fields, {{"A", "a"}});
+  const std::string b = AddGroup(groupTable, idListTable, folders.idLists, "B", SameSecond, fields, {{"B", "b"}});
+  std::filesystem::path fileOfA;
+  std::filesystem::path fileOfB;
+  for (const auto& entry : std::filesystem::directory_iterator(folders.idLists)) {
+    (entry.path().filename().string().front() == 'A' ? fileOfA : fileOfB) = entry.path();
+  }
+  std::filesystem::copy_file(fileOfB, fileOfA, std::filesystem::copy_options::overwrite_existing);
+  EXPECT_THROW(ReplaceIdListRows(folders.idLists, a, fields, {{"LOST", "lost"}}), std::exception);
+  EXPECT_EQ(ReadIdListRows(folders.idLists, b, fields), (IdPairs{{"B", "b"}}));
+  // The file in A's place still holds B's table as it was.
+  std::filesystem::rename(fileOfA, fileOfB);
+  EXPECT_EQ(ReadIdListRows(folders.idLists, b, fields), (IdPairs{{"B", "b"}}));
 }
 
 }  // namespace
