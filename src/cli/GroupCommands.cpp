@@ -74,7 +74,7 @@ ExitStatus ExportGroup(const CommandLine& line) {
   } catch (const EFileExists& exists) {
     throw ECommandFailed(ExitStatus::BadInput, std::string(exists.what()) + " Add --force to replace it.");
   }
-  std::cerr << "Wrote the " << pairs.size() << " rows of group " << Quoted(name) << " to " << file.string() << ".\n";
+  std::cerr << "Wrote the " << pairs.size() << " rows of group " << Quoted(name) << " to " << line.operands[1] << ".\n";
   return ExitStatus::Success;
 }
 
@@ -97,7 +97,7 @@ ExitStatus ImportGroup(const CommandLine& line) {
     InStore("Cannot replace the rows of group " + Quoted(name) + "; its rows are as they were", [&] {
       ReplaceIdListRows(store.Folders().idLists, group.tableName, kFields, pairs);
     });
-    std::cerr << "Replaced the rows of group " << Quoted(name) << " with those of " << file.string() << ".\n";
+    std::cerr << "Replaced the rows of group " << Quoted(name) << " with those of " << line.operands.at(1) << ".\n";
     return ExitStatus::Success;
   }
   const std::vector<GroupEntry> groups = store.Groups();
@@ -110,7 +110,7 @@ ExitStatus ImportGroup(const CommandLine& line) {
     TTable scratch;
     AddGroup(store.GroupTable(), scratch, store.Folders().idLists, name, LocalStampClock(), kFields, pairs);
   });
-  std::cerr << "Made the group " << Quoted(name) << " from " << file.string() << ".\n";
+  std::cerr << "Made the group " << Quoted(name) << " from " << line.operands.at(1) << ".\n";
   return ExitStatus::Success;
 }
 

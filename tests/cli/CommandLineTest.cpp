@@ -150,8 +150,9 @@ TEST_F(CommandLineTest, EachFailureEndsWithItsOwnStatusAndChangesNothing) {
   EXPECT_NE(noReply.err.find("Unable to send data"), std::string::npos) << noReply.err;
   tester_.ClearFaults();
 
+  const std::size_t requestsBefore = tester_.RequestCount();
   ChildProcess reading(Command(OnTester({"read", "Fleet", "--yes"})));
-  while (tester_.RequestCount() < 10) std::this_thread::sleep_for(10ms);
+  while (tester_.RequestCount() < requestsBefore + 10) std::this_thread::sleep_for(10ms);
   reading.Signal(SIGINT);
   ExpectStatus(reading.Finish(kTransferTimeout), kCancelled);
 
