@@ -148,8 +148,7 @@ void CompareHeadless(const char* name, const std::vector<Run>& window, const std
     wall.push_back(headless[run].wallSeconds);
     ratio.push_back(headless[run].wallSeconds / window[run].wallSeconds);
   }
-  std::printf("%s by orvel-ids, beside the window's run before it:
-", name);
+  std::printf("%s by orvel-ids, beside the window's run before it:\n", name);
   PrintFigure("wall time, program start to end", wall, "s", "no longer than the window's");
   PrintFigure("ratio to the window's wall time", ratio, "", "at most 1.02");
 }
