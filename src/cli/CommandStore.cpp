@@ -10,7 +10,11 @@
 namespace orvel::cli {
 namespace {
 
-std::string Shown(const std::string& name) { return "'" + Latin1ToUtf8(name) + "'"; }
+std::string Shown(const std::string& name) {
+  std::string shown = "'";
+  shown.append(Latin1ToUtf8(name)).append("'");
+  return shown;
+}
 
 }  // namespace
 

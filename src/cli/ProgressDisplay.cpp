@@ -60,7 +60,7 @@ void ProgressDisplay::Redraw() {
   std::string line = kClearLine;
   if (totalSteps_ > 0) {
     const std::size_t filled = kBarWidth * std::min(stepsDone_, totalSteps_) / totalSteps_;
-    line += "[" + std::string(filled, '#') + std::string(kBarWidth - filled, '.') + "] ";
+    line.append("[").append(filled, '#').append(kBarWidth - filled, '.').append("] ");
   }
   if (!slotText_.empty()) line += slotText_ + "  ";
   line += status_;
