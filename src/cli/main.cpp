@@ -12,7 +12,7 @@
 namespace orvel::cli {
 
 std::filesystem::path StoreTopLevel(const CommandLine& line) {
-  return line.store ? std::filesystem::absolute(*line.store) : DefaultTopLevelFolder();
+  return line.store ? std::filesystem::absolute(*line.store).lexically_normal() : DefaultTopLevelFolder();
 }
 
 namespace {

@@ -4,10 +4,13 @@
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <linux/major.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
 
 #include <algorithm>
 #include <charconv>
+#include <cstdio>
 #include <fstream>
 #include <memory>
 
@@ -42,15 +45,34 @@ DeviceIdentity IdentityFrom(const struct stat& status) {
   return DeviceIdentity{status.st_dev, status.st_ino};
 }
 
+// The pseudo-terminal whose master the descriptor is, from its fdinfo's "tty-index".
+std::optional<DeviceIdentity> SlaveOfMaster(const fs::path& process, const char* descriptor,
+                                            const struct stat& status) {
+  if (!S_ISCHR(status.st_mode) || major(status.st_rdev) != TTYAUX_MAJOR || minor(status.st_rdev) != 2) {
+    return std::nullopt;
+  }
+  std::ifstream info(process / "fdinfo" / descriptor);
+  for (std::string line; std::getline(info, line);) {
+    unsigned index = 0;
+    if (std::sscanf(line.c_str(), "tty-index: %u", &index) == 1) {
+      return DeviceIdentity{makedev(UNIX98_PTY_SLAVE_MAJOR + index / 256, index % 256), 0};
+    }
+  }
+  return std::nullopt;
+}
+
 struct CloseFolder {
   void operator()(DIR* folder) const noexcept { ::closedir(folder); }
 };
 
 // The devices among `devices` that the process has open, each once. A desktop's
 // processes hold thousands of descriptors between them, so each is examined
-// relative to the open folder rather than by its full path.
+// relative to the open folder rather than by its full path. A process that holds a
+// pseudo-terminal's master is that terminal's other end (a simulated tester, a
+// terminal window), not a user of it, even where it keeps the terminal open too.
 std::set<DeviceIdentity> DevicesOpenIn(const fs::path& process, const std::set<DeviceIdentity>& devices) {
   std::set<DeviceIdentity> open;
+  std::set<DeviceIdentity> otherEnds;
   const std::unique_ptr<DIR, CloseFolder> descriptors(::opendir((process / "fd").c_str()));
   if (!descriptors) {
     return open;
@@ -62,8 +84,11 @@ std::set<DeviceIdentity> DevicesOpenIn(const fs::path& process, const std::set<D
     }
     if (const DeviceIdentity identity = IdentityFrom(status); devices.contains(identity)) {
       open.insert(identity);
+    } else if (const auto slave = SlaveOfMaster(process, entry->d_name, status)) {
+      otherEnds.insert(*slave);
     }
   }
+  for (const DeviceIdentity& end : otherEnds) open.erase(end);
   return open;
 }
 

@@ -165,6 +165,9 @@ TEST_F(PortInventoryTest, DescribesADeviceTheOperatorNames) {
 
   EXPECT_EQ(pseudoTerminal,
             (PortReport{5, simulator.SlavePath(), "pseudo-terminal", PortAvailability::Available, "available"}));
+  // This process holds the terminal's master as a simulated tester does, and its slave
+  // too: it is the port's other end, not a program using the port.
+  EXPECT_EQ(DescribePortDevice(5, simulator.SlavePath()), pseudoTerminal);
   EXPECT_EQ(listed, SystemPortReports(host.Sources()).at(0));
   EXPECT_EQ(gone, (PortReport{3, missing, "", PortAvailability::Missing, "missing"}));
   EXPECT_EQ(phantom.description, "built-in serial port without a UART");
