@@ -2,6 +2,8 @@
 // simulated tester in a process of its own that paces its answers at 9600 baud and
 // answers at once. Prints the wall time against the floor the 100 ms poll sets and
 // against the time the bytes need on the line, and the program's CPU time as a share.
+// Then the same transfers by orvel-ids, run side by side with the window's on the same
+// tester and store, each timed from its start to its end, beside the window's.
 #include <sys/resource.h>
 
 #include <QApplication>
@@ -16,6 +18,7 @@
 
 #include "BenchFigures.h"
 #include "BenchStore.h"
+#include "ChildProcess.h"
 #include "ModalDriver.h"
 #include "TempFolder.h"
 #include "TesterProcess.h"
@@ -33,9 +36,9 @@ constexpr double kPollFloorSeconds = 64 * 0.1;
 // 64 exchanges of an 11-byte request, a 29-byte answer, ten bits a byte.
 constexpr double kLineTimeSeconds = 64 * 40 * 10 / 9600.0;
 
-double CpuSeconds() {
+double CpuSeconds(int who = RUSAGE_SELF) {
   rusage usage{};
-  getrusage(RUSAGE_SELF, &usage);
+  getrusage(who, &usage);
   const auto seconds = [](const timeval& time) {
     return static_cast<double>(time.tv_sec) + static_cast<double>(time.tv_usec) / 1e6;
   };
@@ -83,6 +86,20 @@ class TransferRig {
     return Finished(start, cpuAtStart, "IDs successfully sent");
   }
 
+  // The same transfer by the command line, the whole program's run timed.
+  Run Headless(const char* command) {
+    const Clock::time_point start = Clock::now();
+    const double cpuAtStart = CpuSeconds(RUSAGE_CHILDREN);
+    const testing::ChildResult result = testing::ChildProcess::Run(
+        {ORVEL_IDS_PROGRAM, "--store", store_.topLevel.string(), "--device", tester_.DevicePath(), command, "Bench",
+         "--yes"},
+        std::chrono::seconds(60));
+    const Run run{std::chrono::duration<double>(Clock::now() - start).count(),
+                  CpuSeconds(RUSAGE_CHILDREN) - cpuAtStart};
+    if (result.exitStatus != 0) throw std::runtime_error(std::string("orvel-ids ") + command + ": " + result.err);
+    return run;
+  }
+
  private:
   void ChooseFirstGroup() {
     TDBLookupComboBox* list = form_->GroupNameComboBox;
@@ -124,6 +141,18 @@ void Report(const char* name, const std::vector<Run>& runs) {
   PrintFigure("program CPU time as a share of the wall time", cpuShare, "%", "under 3 %");
 }
 
+void CompareHeadless(const char* name, const std::vector<Run>& window, const std::vector<Run>& headless) {
+  std::vector<double> wall;
+  std::vector<double> ratio;
+  for (std::size_t run = 0; run < headless.size(); ++run) {
+    wall.push_back(headless[run].wallSeconds);
+    ratio.push_back(headless[run].wallSeconds / window[run].wallSeconds);
+  }
+  std::printf("%s by orvel-ids, beside the window's run before it:\n", name);
+  PrintFigure("wall time, program start to end", wall, "s", "no longer than the window's");
+  PrintFigure("ratio to the window's wall time", ratio, "", "at most 1.02");
+}
+
 }  // namespace
 }  // namespace orvel::bench
 
@@ -133,12 +162,18 @@ int main(int argc, char** argv) {
     orvel::bench::TransferRig rig;
     std::vector<orvel::bench::Run> reads;
     std::vector<orvel::bench::Run> sends;
+    std::vector<orvel::bench::Run> headlessReads;
+    std::vector<orvel::bench::Run> headlessSends;
     for (int run = 0; run < orvel::bench::kRuns; ++run) {
       reads.push_back(rig.Read());
+      headlessReads.push_back(rig.Headless("read"));
       sends.push_back(rig.Send());
+      headlessSends.push_back(rig.Headless("send"));
     }
     orvel::bench::Report("Read IDs", reads);
     orvel::bench::Report("Send IDs", sends);
+    orvel::bench::CompareHeadless("Read IDs", reads, headlessReads);
+    orvel::bench::CompareHeadless("Send IDs", sends, headlessSends);
     return 0;
   } catch (const std::exception& error) {
     std::fprintf(stderr, "transfer benchmark: %s\n", error.what());

@@ -1,12 +1,13 @@
-# Installs the program, the demo and the tester simulator with a desktop entry and an
-# icon, and describes the Debian package that `cpack -G DEB` makes of them.
+# Installs the program, its command-line companion, the demo and the tester simulator
+# with a desktop entry, an icon, the manual page and the sample ID list, and describes the Debian package that `cpack -G DEB` makes of them.
 include(GNUInstallDirs)
 
-install(TARGETS OrvelIDs orvel-ids-demo orvel-tester-sim RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+install(TARGETS OrvelIDs orvel-ids orvel-ids-demo orvel-tester-sim RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 install(FILES packaging/orvel-ids.desktop packaging/orvel-ids-demo.desktop
   DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
 install(FILES packaging/orvel-ids.svg DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
-install(FILES README.md DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/orvel-ids)
+install(FILES README.md docs/sample-ids.csv DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/orvel-ids)
+install(FILES docs/orvel-ids.1 DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME orvel-ids)
@@ -16,7 +17,8 @@ set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "prepares the ID lists and company name of
 string(CONCAT CPACK_PACKAGE_DESCRIPTION
   "Orvel IDs keeps named groups of Trailer ID / Vehicle ID pairs, reads the 32 pairs of a brake tester into a group "
   "or sends a group into the tester, and reads or sends the company name the tester prints, over a serial port. "
-  "The package also holds orvel-ids-demo, which runs the program against a simulated tester, and orvel-tester-sim, "
+  "The command orvel-ids imports and exports ID lists as CSV files, lists the serial ports and runs the same "
+  "transfers from scripts. The package also holds orvel-ids-demo, which runs the program against a simulated tester, and orvel-tester-sim, "
   "the simulated tester on a pseudo-terminal.")
 set(CPACK_DEBIAN_PACKAGE_MAINTAINER "Orvel IDs maintainers <maintainers@orvel.invalid>")
 set(CPACK_DEBIAN_PACKAGE_SECTION utils)

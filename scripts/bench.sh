@@ -11,7 +11,7 @@ cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DORVEL_WERROR=
 cmake --build "$build" -j "$(nproc)" --target orvel_benchmarks
 
 export QT_QPA_PLATFORM=offscreen
-for bench in startup_bench groups_bench transfer_bench; do
+for bench in startup_bench groups_bench transfer_bench ports_bench csv_bench; do
   echo
   "$build/bench/$bench"
 done

@@ -9,10 +9,10 @@ build="${ORVEL_BUILD_DIR:-$root/build/package}"
 # out the programs to examine with file.
 "$root/scripts/install-deps.sh" dpkg-dev file
 
-# Only the three installed programs are built, not the tests.
+# Only the installed programs are built, not the tests.
 cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DORVEL_WERROR=OFF \
   -DCMAKE_SKIP_INSTALL_ALL_DEPENDENCY=ON
-cmake --build "$build" --target OrvelIDs orvel-ids-demo orvel-tester-sim
+cmake --build "$build" --target OrvelIDs orvel-ids orvel-ids-demo orvel-tester-sim
 rm -f "$build"/orvel-ids_*.deb
 (cd "$build" && cpack -G DEB)
 

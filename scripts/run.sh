@@ -6,5 +6,5 @@ root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 "$root/scripts/require-display.sh"
 "$root/scripts/install-deps.sh"
 cmake -S "$root" -B "$root/build/release" -G Ninja -DCMAKE_BUILD_TYPE=Release -DORVEL_WERROR=OFF
-cmake --build "$root/build/release" --target OrvelIDs
+cmake --build "$root/build/release" --target OrvelIDs orvel-ids
 exec "$root/build/release/src/app/OrvelIDs"

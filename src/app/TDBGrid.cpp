@@ -108,6 +108,19 @@ void TDBGrid::SelectField(const std::string& fieldName) {
   }
 }
 
+bool TDBGrid::StoreCurrentRow() {
+  if (!CommitOpenEditor()) return false;
+  TTable* table = ShownTable();
+  if (table == nullptr || table->State() == TDataSetState::Browse) return true;
+  if (table->Modified()) {
+    table->Post();
+  } else {
+    table->Cancel();
+  }
+  FollowTableCursor();
+  return true;
+}
+
 void TDBGrid::currentChanged(const QModelIndex& current, const QModelIndex& previous) {
   QTableView::currentChanged(current, previous);
   if (current.isValid()) lastColumn_ = current.column();
@@ -312,6 +325,15 @@ void TDBGrid::keyPressEvent(QKeyEvent* event) {
     StartFirstRowFor(event->text());
     QTableView::keyPressEvent(event);
   }
+}
+
+void TDBGrid::contextMenuEvent(QContextMenuEvent* event) {
+  if (!onContextMenu) {
+    QTableView::contextMenuEvent(event);
+    return;
+  }
+  onContextMenu(event->globalPos());
+  event->accept();
 }
 
 void TDBGrid::inputMethodEvent(QInputMethodEvent* event) {

@@ -36,15 +36,22 @@ class TDBGrid : public QTableView {
   const TField* CurrentField() const;
   // Makes the column of this field current, keeping the row.
   void SelectField(const std::string& fieldName);
+  // Stores the open cell editor's text and the current row's change, as leaving the row
+  // does; false, with the operator told why, when the row cannot take the text.
+  bool StoreCurrentRow();
 
   // Told of every character typed into the grid or its cell editor, Enter included,
   // after Enter has stored the cell; the character's code, which the handler may set to
   // 0 to discard the key.
   std::function<void(int& code)> onKeyPress;
+  // Asked to show the grid's own menu at this point of the screen (a right click or the
+  // menu key outside a cell editor, which has its own menu).
+  std::function<void(const QPoint& globalPosition)> onContextMenu;
 
  protected:
   void currentChanged(const QModelIndex& current, const QModelIndex& previous) override;
   void keyPressEvent(QKeyEvent* event) override;
+  void contextMenuEvent(QContextMenuEvent* event) override;
   void inputMethodEvent(QInputMethodEvent* event) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
   void focusOutEvent(QFocusEvent* event) override;

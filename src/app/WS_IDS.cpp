@@ -133,6 +133,7 @@ void TIDForm::BuildControls() {
   BuildGroupNamePage();
   BuildCompanyNamePage();
   BuildStatusPage();
+  BuildGridMenu();
 
   for (QWidget* child : findChildren<QWidget*>()) child->setToolTipDuration(kTooltipDurationMs);
   setTabOrder(PageControl1, IDGrid);

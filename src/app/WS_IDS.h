@@ -2,6 +2,7 @@
 
 #include <QTimer>
 #include <QWidget>
+#include <functional>
 #include <string>
 
 #include "link/LinkSession.h"
@@ -13,10 +14,12 @@
 #include "tables/TDataSource.h"
 #include "tables/TTable.h"
 
+class QAction;
 class QEventLoop;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
+class QMenu;
 class QPushButton;
 class QTabWidget;
 class QToolButton;
@@ -62,6 +65,10 @@ class TIDForm : public QWidget, private LinkSessionHost {
   QGroupBox* GroupBox3 = nullptr;
   QLabel* Label3 = nullptr;
   QLabel* Label4 = nullptr;
+  // The grid's own menu: CSV import into the group it shows, and export from it.
+  QMenu* IDGridPopupMenu = nullptr;
+  QAction* ImportCsvItem = nullptr;
+  QAction* ExportCsvItem = nullptr;
 
   TTable IDGroupTable;
   TDataSource DataSource1{&IDGroupTable};
@@ -74,6 +81,12 @@ class TIDForm : public QWidget, private LinkSessionHost {
   // The field names of an ID list table; empty until the window's creation set them.
   std::string TrailerFieldName;
   std::string VehicleFieldName;
+
+  // Asks the operator for the CSV file to import from or export to (with a name to
+  // suggest); an empty text when they cancel. File dialogs unless a test puts its own
+  // answer here.
+  enum class CsvFileChoice { Import, Export };
+  std::function<QString(CsvFileChoice choice, const QString& suggestedName)> chooseCsvFile;
 
   // Whether a button handler is running; a close asked for meanwhile waits for it.
   bool HandlerRunning() const { return runningHandlers_ > 0; }
@@ -94,6 +107,10 @@ class TIDForm : public QWidget, private LinkSessionHost {
   void SendIDButtonClick();
   void UploadButtonClick();
   void DownLoadButtonClick();
+  // Shows the grid's menu at a point of the screen.
+  void IDGridContextPopup(const QPoint& globalPosition);
+  void ImportCsvItemClick();
+  void ExportCsvItemClick();
   // Enables Timer2 without restarting a second already running.
   void EnableTimer2();
 
@@ -110,6 +127,7 @@ class TIDForm : public QWidget, private LinkSessionHost {
   void BuildGroupNamePage();
   void BuildCompanyNamePage();
   void BuildStatusPage();
+  void BuildGridMenu();
   // Connects a button to a handler that runs under a handler scope.
   void OnClick(QPushButton* button, void (TIDForm::*handler)());
 
@@ -123,6 +141,9 @@ class TIDForm : public QWidget, private LinkSessionHost {
   void SetSessionCommandsEnabled(bool enabled);
   template <typename Transfer>
   void RunLinkTransfer(Transfer&& transfer);
+  // The name of the group whose rows the grid shows.
+  std::string ShownGroupName();
+  QString ChooseCsvFileWithDialog(CsvFileChoice choice, const QString& suggestedName);
 
   void ShowStatusPage() override;
   void ShowSessionRunning() override;
@@ -149,6 +170,8 @@ class TIDForm : public QWidget, private LinkSessionHost {
   // A drop-down close switched to a group since the last New or Delete, whether or not
   // its ID list table could be opened; Delete refuses until then.
   bool groupSwitchedIn_ = false;
+  // Where the file dialogs open: the folder of the last CSV file chosen.
+  QString csvFolder_;
 };
 
 // Marks a button handler as running for as long as it lives, so a close requested

@@ -10,20 +10,6 @@ namespace {
 
 constexpr int kEnter = '\r';
 constexpr char32_t kFirstPrintableCode = ' ';
-constexpr char32_t kDeleteCode = 127;
-constexpr char32_t kLastEightBitCode = 255;
-
-// Why an ID cannot hold this character, or null when it can.
-const char* IdCharacterRefusal(char32_t character) {
-  // The tester's character set has no such character: it could be neither stored nor sent.
-  if (character > kLastEightBitCode) return "The tester cannot show this character; please enter another";
-  // A control character in an ID is invisible in the cell and ends or garbles the request line.
-  if (character < kFirstPrintableCode || character == kDeleteCode ||
-      IsRefusedIdCharacter(static_cast<unsigned char>(character))) {
-    return "Please enter an alphabetical or numerical character";
-  }
-  return nullptr;
-}
 
 }  // namespace
 

@@ -115,6 +115,7 @@ WaitOutcome ReadSeries(LinkSession& session, TTable& idList, const std::string& 
     const WaitOutcome outcome = Exchange(session, RequestCode::Read, address(slot), "Unable to read data");
     if (outcome != WaitOutcome::Reply) return outcome;
     StoreInSlotRow(idList, slot, field, session.AnswerText());
+    session.Host().ShowSlotDone(slot + 1, field);
   }
   return WaitOutcome::Reply;
 }
@@ -189,8 +190,10 @@ void SendIdList(LinkSession& session, TTable& idList, const IdListFields& fields
       for (; slot < SlotCount; ++slot) {
         outcome = SendText(session, SlotRowText(idList, slot, fields.trailer), TrailerAddress(slot));
         if (outcome == WaitOutcome::Reply) {
+          host.ShowSlotDone(slot + 1, fields.trailer);
           outcome = SendText(session, SlotRowText(idList, slot, fields.vehicle), VehicleAddress(slot));
         }
+        if (outcome == WaitOutcome::Reply) host.ShowSlotDone(slot + 1, fields.vehicle);
         if (outcome != WaitOutcome::Reply) break;
       }
       PlaceCursorAfter(outcome, idList, slot);

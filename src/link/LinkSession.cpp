@@ -37,10 +37,11 @@ void LinkSession::StartLinkSession() {
   host_.SetStatusText("");
   host_.SetIdentityText("");
   Identified = false;
+  lastEnd_ = SessionEnd::None;
   Aborted = false;
   ReplyOk = false;
   TickCount = 0;
-  PortNumber = 1;
+  PortNumber = FirstPortNumber;
   pollFailure_ = nullptr;
   refusedDevicesTold_.clear();
   host_.SetPollTimerEnabled(true);
@@ -205,6 +206,7 @@ void LinkSession::EndLinkSession() {
 bool LinkSession::Begin() {
   StartLinkSession();
   if (!Aborted) return true;
+  lastEnd_ = SessionEnd::Cancelled;
   EndLinkSession();
   return false;
 }
@@ -212,18 +214,21 @@ bool LinkSession::Begin() {
 std::string LinkSession::AnswerText() const { return AnswerPart(ReplyData, IdTextLength); }
 
 void LinkSession::Succeed(const std::string& statusText) {
+  lastEnd_ = SessionEnd::Succeeded;
   host_.SetStatusText(statusText);
   host_.SetIdentityText("");
   EndLinkSession();
 }
 
 void LinkSession::Fail(const std::string& message) {
+  lastEnd_ = SessionEnd::Failed;
   // Polling stops before the box opens, so no re-send or beep goes on behind it.
   host_.SetPollTimerEnabled(false);
   host_.ShowInformation(message);
 }
 
 void LinkSession::EndCancelled() {
+  lastEnd_ = SessionEnd::Cancelled;
   host_.SetIdentityText("");
   EndLinkSession();
 }

@@ -17,6 +17,10 @@ class LinkSessionHost;
 
 enum class WaitOutcome { Reply, NoReply, Cancelled };
 
+// How the last session ended: not yet, or never started (a transfer refused before it);
+// with the transfer's success text; with its failure message; or cancelled.
+enum class SessionEnd { None, Succeeded, Failed, Cancelled };
+
 // One operator-started exchange with the tester: find the port on which the tester
 // answers, identify it, run the transfer's requests one after another, end.
 //
@@ -53,6 +57,9 @@ class LinkSession {
 
   // Session state, kept between sessions as the window keeps it.
   std::uint8_t PortNumber = 1;
+  // The port each search starts at. The window starts at port 1; a front end that was
+  // given one port starts there, so that no absent port before it holds the search up.
+  std::uint8_t FirstPortNumber = 1;
   std::uint8_t RetryCount = 0;
   std::uint8_t TickCount = 0;
   bool Aborted = true;
@@ -79,6 +86,7 @@ class LinkSession {
   bool Begin();
   // The 16 answer characters of the last short reply frame, trailing blanks included.
   std::string AnswerText() const;
+  SessionEnd LastEnd() const { return lastEnd_; }
 
   // The ends every transfer shares. Succeed shows the success text, clears the identity
   // line and ends the session; Fail shows the failure message and stops polling, leaving
@@ -137,6 +145,7 @@ class LinkSession {
   bool clearingLine_ = false;
   // A failure of the poll's re-send, handed to the waiting handler to report once.
   std::exception_ptr pollFailure_;
+  SessionEnd lastEnd_ = SessionEnd::None;
   // Devices the operator was already told about in this session.
   std::set<std::string> refusedDevicesTold_;
 };

@@ -58,8 +58,15 @@ class PortDevice {
 // host failures.
 std::unique_ptr<PortDevice> OpenPortDevice(const std::string& path, const TSerialPortSettings& settings);
 
+// What a probe of a device found. hostError is the error of the call that
+// failed, 0 when none did, so that a failure can be explained to the operator.
+struct DeviceProbe {
+  PortAvailability availability = PortAvailability::Missing;
+  int hostError = 0;
+};
+
 // Opens the device at path for a moment, as OpenPortDevice would, to see
 // whether it could be used. Changes no setting and raises nothing.
-PortAvailability ProbePortDevice(const std::string& path) noexcept;
+DeviceProbe ProbePortDevice(const std::string& path) noexcept;
 
 }  // namespace orvel

@@ -173,18 +173,20 @@ std::unique_ptr<PortDevice> OpenPortDevice(const std::string& path, const TSeria
   return std::make_unique<TermiosDevice>(path, settings);
 }
 
-PortAvailability ProbePortDevice(const std::string& path) noexcept {
+DeviceProbe ProbePortDevice(const std::string& path) noexcept {
   const UniqueFd device(::open(path.c_str(), kOpenFlags));
   if (!device) {
-    return AvailabilityAfterOpenError(errno);
+    const int error = errno;
+    return {AvailabilityAfterOpenError(error), error};
   }
   if (::isatty(device.Get()) == 0) {
-    return PortAvailability::Failed;
+    return {PortAvailability::Failed, errno};
   }
   if (::flock(device.Get(), LOCK_EX | LOCK_NB) != 0) {
-    return errno == EWOULDBLOCK ? PortAvailability::Busy : PortAvailability::Failed;
+    const int error = errno;
+    return {error == EWOULDBLOCK ? PortAvailability::Busy : PortAvailability::Failed, error};
   }
-  return PortAvailability::Available;
+  return {PortAvailability::Available, 0};
 }
 
 }  // namespace orvel

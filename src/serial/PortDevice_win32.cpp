@@ -376,12 +376,13 @@ std::unique_ptr<PortDevice> OpenPortDevice(const std::string& path, const TSeria
   return std::make_unique<CommDevice>(path, settings);
 }
 
-PortAvailability ProbePortDevice(const std::string& path) noexcept {
+DeviceProbe ProbePortDevice(const std::string& path) noexcept {
   const UniqueHandle device = OpenDevice(path);
   if (!device) {
-    return AvailabilityAfterOpenError(LastError());
+    const int error = LastError();
+    return {AvailabilityAfterOpenError(error), error};
   }
-  return PortAvailability::Available;
+  return {PortAvailability::Available, 0};
 }
 
 }  // namespace orvel

@@ -12,7 +12,7 @@ PortProbe ProbePortAvailability(std::uint16_t port, const PortDeviceMap& devices
   if (!path) {
     return {};
   }
-  const PortAvailability availability = ProbePortDevice(*path);
+  const PortAvailability availability = ProbePortDevice(*path).availability;
   return {availability, std::move(*path)};
 }
 

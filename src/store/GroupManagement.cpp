@@ -3,6 +3,7 @@
 #include <exception>
 #include <stdexcept>
 #include <string>
+#include <vector>
 
 #include "store/IdListTableName.h"
 #include "store/StoreSchema.h"
@@ -45,21 +46,18 @@ std::string FreeTableName(TTable& groupTable, const std::filesystem::path& idLis
                            "clock, then try New again.");
 }
 
-void MakeEmptyIdList(TTable& idListTable, const std::filesystem::path& idListFolder, const std::string& tableName,
-                     const IdListFieldNames& fieldNames) {
+void MakeIdList(TTable& idListTable, const std::filesystem::path& idListFolder, const std::string& tableName,
+                const IdListFieldNames& fieldNames, const IdPairs& pairs) {
   idListTable.Close();
   idListTable.SetDatabaseName(idListFolder.string());
   idListTable.SetTableName(tableName);
   idListTable.FieldDefs().Clear();
   idListTable.FieldDefs().Add(fieldNames.trailer, kIdWidth);
   idListTable.FieldDefs().Add(fieldNames.vehicle, kIdWidth);
-  idListTable.CreateTable();
-  idListTable.Open();
-  for (int slot = 0; slot < kTesterSlots; ++slot) {
-    idListTable.Append();
-    idListTable.Post();
-  }
-  idListTable.Close();
+  std::vector<std::vector<std::string>> rows;
+  rows.reserve(pairs.size());
+  for (const IdPair& pair : pairs) rows.push_back({pair.trailer, pair.vehicle});
+  idListTable.CreateTable(ExistingRows::Refuse, rows);
 }
 
 void RemoveQuietly(TTable& table) noexcept {
@@ -75,10 +73,10 @@ void RemoveQuietly(TTable& table) noexcept {
 
 std::string AddGroup(TTable& groupTable, TTable& idListTable, const std::filesystem::path& idListFolder,
                      const std::string& groupName, const CreationStampClock& stampClock,
-                     const IdListFieldNames& fieldNames) {
+                     const IdListFieldNames& fieldNames, const IdPairs& pairs) {
   const std::string tableName = FreeTableName(groupTable, idListFolder, groupName, stampClock);
   try {
-    MakeEmptyIdList(idListTable, idListFolder, tableName, fieldNames);
+    MakeIdList(idListTable, idListFolder, tableName, fieldNames, pairs);
   } catch (...) {
     if (idListTable.TableName() == tableName) RemoveQuietly(idListTable);
     throw;

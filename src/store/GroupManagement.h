@@ -4,6 +4,9 @@
 #include <functional>
 #include <string>
 
+#include "store/IdPairs.h"
+#include "store/StoreSchema.h"
+
 namespace orvel {
 
 class TTable;
@@ -16,8 +19,10 @@ struct IdListFieldNames {
   std::string vehicle;
 };
 
-// Adds a group: makes its ID list table, 32 empty rows, in idListFolder through
-// idListTable (left closed), then appends and posts the group's row in groupTable.
+// Adds a group: makes its ID list table in idListFolder through idListTable (left
+// closed), holding one row per pair (32 empty pairs unless given), then appends and posts
+// the group's row in groupTable. The table is made with its rows in one step, so a group
+// never shows half of the pairs it was given.
 //
 // The table comes first so that no group row can exist without its table: when a step
 // fails, what was made is removed again and the error goes on to the caller. A table
@@ -28,7 +33,7 @@ struct IdListFieldNames {
 // Returns the new row's ID list table name.
 std::string AddGroup(TTable& groupTable, TTable& idListTable, const std::filesystem::path& idListFolder,
                      const std::string& groupName, const CreationStampClock& stampClock,
-                     const IdListFieldNames& fieldNames);
+                     const IdListFieldNames& fieldNames, const IdPairs& pairs = IdPairs(kTesterSlots));
 
 // Deletes the current group row of groupTable and the ID list table that this row names
 // (never another group's). The table goes first: if it cannot be deleted the row stays

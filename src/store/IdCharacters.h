@@ -8,4 +8,10 @@ namespace orvel {
 // and codes 151-255 pass.
 bool IsRefusedIdCharacter(unsigned char code);
 
+// Why an ID cannot hold this character (a code point), or null when it can: the rule for
+// every character that becomes part of a stored ID, however it comes in. Besides the
+// refused punctuation and symbols, an ID holds no control character and nothing outside
+// the 8-bit set.
+const char* IdCharacterRefusal(char32_t character);
+
 }  // namespace orvel

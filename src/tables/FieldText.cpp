@@ -6,14 +6,17 @@
 namespace orvel {
 namespace {
 
-struct DecodedCharacter {
-  char32_t codePoint = 0;
-  std::size_t length = 0;  // 0: the bytes at the start are not well-formed UTF-8
-};
+char AsciiLower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
 
-// Overlong forms, surrogates and values past U+10FFFF are malformed too, so every text
-// has exactly one reading.
-DecodedCharacter DecodeFirst(std::string_view utf8) {
+}  // namespace
+
+bool EqualIgnoringAsciiCase(std::string_view a, std::string_view b) {
+  return std::equal(a.begin(), a.end(), b.begin(), b.end(),
+                    [](char x, char y) { return AsciiLower(x) == AsciiLower(y); });
+}
+
+Utf8Character DecodeUtf8Character(std::string_view utf8) {
+  if (utf8.empty()) return {};
   const auto lead = static_cast<unsigned char>(utf8.front());
   if (lead < 0x80) return {lead, 1};
 
@@ -40,27 +43,29 @@ DecodedCharacter DecodeFirst(std::string_view utf8) {
   return {codePoint, length};
 }
 
-char AsciiLower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
-
-}  // namespace
-
-bool EqualIgnoringAsciiCase(std::string_view a, std::string_view b) {
-  return std::equal(a.begin(), a.end(), b.begin(), b.end(),
-                    [](char x, char y) { return AsciiLower(x) == AsciiLower(y); });
+void AppendUtf8(std::string& utf8, char32_t codePoint) {
+  const auto unit = [](char32_t bits) { return static_cast<char>(bits); };
+  if (codePoint < 0x80) {
+    utf8 += unit(codePoint);
+  } else if (codePoint < 0x800) {
+    utf8 += unit(0xC0 | (codePoint >> 6));
+    utf8 += unit(0x80 | (codePoint & 0x3F));
+  } else if (codePoint < 0x10000) {
+    utf8 += unit(0xE0 | (codePoint >> 12));
+    utf8 += unit(0x80 | ((codePoint >> 6) & 0x3F));
+    utf8 += unit(0x80 | (codePoint & 0x3F));
+  } else {
+    utf8 += unit(0xF0 | (codePoint >> 18));
+    utf8 += unit(0x80 | ((codePoint >> 12) & 0x3F));
+    utf8 += unit(0x80 | ((codePoint >> 6) & 0x3F));
+    utf8 += unit(0x80 | (codePoint & 0x3F));
+  }
 }
 
 std::string Latin1ToUtf8(std::string_view latin1) {
   std::string utf8;
   utf8.reserve(latin1.size());
-  for (const char c : latin1) {
-    const auto byte = static_cast<unsigned char>(c);
-    if (byte < 0x80) {
-      utf8 += c;
-    } else {
-      utf8 += static_cast<char>(0xC0 | (byte >> 6));
-      utf8 += static_cast<char>(0x80 | (byte & 0x3F));
-    }
-  }
+  for (const char c : latin1) AppendUtf8(utf8, static_cast<unsigned char>(c));
   return utf8;
 }
 
@@ -68,7 +73,7 @@ std::string Utf8ToLatin1(std::string_view utf8) {
   std::string latin1;
   latin1.reserve(utf8.size());
   while (!utf8.empty()) {
-    const DecodedCharacter decoded = DecodeFirst(utf8);
+    const Utf8Character decoded = DecodeUtf8Character(utf8);
     const bool representable = decoded.length > 0 && decoded.codePoint <= 0xFF;
     latin1 += representable ? static_cast<char>(decoded.codePoint) : '?';
     utf8.remove_prefix(decoded.length > 0 ? decoded.length : 1);

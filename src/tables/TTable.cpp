@@ -36,10 +36,10 @@ TField& TTable::DeclareField(const std::string& name, int size) {
   return *declaredFields_.back();
 }
 
-void TTable::CreateTable(ExistingRows existingRows) {
+void TTable::CreateTable(ExistingRows existingRows, const std::vector<std::vector<std::string>>& rows) {
   CheckInactive("create");
   const TFieldDefs& fields = fieldDefs_.Empty() ? declaredDefs_ : fieldDefs_;
-  TableFile::Create(Location(), fields.Items(), existingRows);
+  TableFile::Create(Location(), fields.Items(), existingRows, rows);
 }
 
 void TTable::DeleteTable() {

@@ -46,10 +46,14 @@ class TTable {
 
   // The fields CreateTable makes.
   TFieldDefs& FieldDefs() { return fieldDefs_; }
-  // Makes an empty table. An existing table of the same name is replaced when it holds no
-  // rows, and otherwise only when existingRows says so; a file that cannot be read as a
-  // table counts as holding rows. Only while closed.
-  void CreateTable(ExistingRows existingRows = ExistingRows::Refuse);
+  // Makes a table holding the given rows, in order (each row's values in field order,
+  // cut to their fields' widths), or an empty one. The whole table is written aside and
+  // put in place in one step, so a crash leaves the old table or the new one, never a
+  // part. An existing table of the same name is replaced when it holds no rows, and
+  // otherwise only when existingRows says so; a file that cannot be read as a table
+  // counts as holding rows. Only while closed.
+  void CreateTable(ExistingRows existingRows = ExistingRows::Refuse,
+                   const std::vector<std::vector<std::string>>& rows = {});
   // Removes the table's file. Only while closed.
   void DeleteTable();
   bool Exists() const;

@@ -9,11 +9,14 @@
 #include <QMimeData>
 #include <QTest>
 #include <filesystem>
+#include <fstream>
+#include <sstream>
 
 #include "IDFormFixture.h"
 #include "ModalDriver.h"
 #include "app/DataSourceTableModel.h"
 #include "app/TDBGrid.h"
+#include "store/IdListCsv.h"
 #include "store/StoreSchema.h"
 #include "tables/TTable.h"
 #include "tables/TableFileName.h"
@@ -337,6 +340,115 @@ TEST_F(IDGridTest, ARowTheStoreCannotTakeKeepsTheCursorAndItsTextUntilStored) {
   EXPECT_EQ(Stored()[0].first, "");
   Press(Qt::Key_Down);
   EXPECT_EQ(Stored()[0].first, "KEEP");
+}
+
+// The grid's menu, opened by a right click on its rows; null when none opens.
+QMenu* OpenGridMenu(TIDForm& form) {
+  const QPoint point(5, 5);
+  QContextMenuEvent click(QContextMenuEvent::Mouse, point, form.IDGrid->viewport()->mapToGlobal(point));
+  QCoreApplication::sendEvent(form.IDGrid->viewport(), &click);
+  return qobject_cast<QMenu*>(QApplication::activePopupWidget());
+}
+
+void Choose(QMenu* menu, QAction* item) {
+  QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(item).center());
+}
+
+void WriteText(const std::filesystem::path& file, const std::string& text) {
+  std::ofstream(file, std::ios::binary) << text;
+}
+
+TEST_F(IDGridTest, CsvImportFromTheGridMenuReplacesTheShownGroupsRowsOrChangesNothing) {
+  const std::filesystem::path refused = temp / "refused.csv";
+  const std::filesystem::path good = temp / "good.csv";
+  WriteText(refused, "T1,V1\nT2,V#2\n");
+  WriteText(good, "Slot;Trailer ID;Vehicle ID\r\n3;T3;V3\r\n1;M\xC3\xBCller;V1\r\n");
+  std::vector<std::filesystem::path> chosen = {refused, good, good};
+  form->chooseCsvFile = [&](TIDForm::CsvFileChoice choice, const QString&) {
+    EXPECT_EQ(choice, TIDForm::CsvFileChoice::Import);
+    const std::filesystem::path file = chosen.front();
+    chosen.erase(chosen.begin());
+    return QString::fromStdString(file.string());
+  };
+  Type("PENDING");
+  const auto before = Stored();
+
+  ModalDriver driver;
+  driver.Then([](QWidget* box) { testing::PressKey(box, Qt::Key_Return); });
+  driver.Then([](QWidget* box) { testing::PressKey(box, Qt::Key_N, Qt::AltModifier); });
+  driver.Then([](QWidget* box) { testing::PressKey(box, Qt::Key_Return); });
+  for (int import = 0; import < 3; ++import) {
+    QMenu* menu = OpenGridMenu(*form);
+    ASSERT_NE(menu, nullptr);
+    ASSERT_EQ(menu->actions().size(), 2);
+    EXPECT_EQ(menu->actions()[0]->text(), QString::fromUtf8("Import from CSV\u2026"));
+    EXPECT_EQ(menu->actions()[1]->text(), QString::fromUtf8("Export to CSV\u2026"));
+    Choose(menu, menu->actions()[0]);
+    ASSERT_EQ(driver.Answered(), import + 1);
+    if (import < 2) {
+      EXPECT_EQ(Stored(), before);
+    }
+  }
+  EXPECT_EQ(driver.Seen()[0].title, "Information");
+  EXPECT_EQ(driver.Seen()[1].title, "Confirm");
+  EXPECT_EQ(driver.Seen()[0].text.toStdString(),
+            "Cannot import '" + refused.string() +
+                "': line 2, column 2 (Vehicle ID), character 2: an ID cannot hold '#' (U+0023). Please enter an "
+                "alphabetical or numerical character. Nothing was imported.");
+  EXPECT_EQ(driver.Seen()[1].text.toStdString(),
+            "Replace the IDs of the Fleet A Group with those in " + good.string() + "?");
+
+  const auto after = Stored();
+  ASSERT_EQ(after.size(), 32u);
+  EXPECT_EQ(after[0], (std::pair<std::string, std::string>("M\xFCller", "V1")));
+  EXPECT_EQ(after[1], (std::pair<std::string, std::string>("", "")));
+  EXPECT_EQ(after[2], (std::pair<std::string, std::string>("T3", "V3")));
+  EXPECT_EQ(Cell(0, 0), QString::fromLatin1("M\xFCller"));
+  EXPECT_EQ(Current().first, 0);
+}
+
+TEST_F(IDGridTest, CsvExportWritesTheRowsWithTheOneBeingEditedAndTheMenuIsOffWithTheGrid) {
+  const std::filesystem::path file = temp / "out.csv";
+  QString suggested;
+  form->chooseCsvFile = [&](TIDForm::CsvFileChoice choice, const QString& name) {
+    EXPECT_EQ(choice, TIDForm::CsvFileChoice::Export);
+    suggested = name;
+    return QString::fromStdString(file.string());
+  };
+  Press(Qt::Key_Down);
+  Type("EDITED");
+  QMenu* menu = OpenGridMenu(*form);
+  ASSERT_NE(menu, nullptr);
+  Choose(menu, menu->actions()[1]);
+  EXPECT_EQ(suggested, "Fleet A.csv");
+  std::ostringstream written;
+  written << std::ifstream(file, std::ios::binary).rdbuf();
+  EXPECT_EQ(written.str().rfind("Slot,Trailer ID,Vehicle ID\r\n1,,\r\n2,EDITED,\r\n3,,\r\n", 0), 0u);
+  EXPECT_EQ(ReadIdListCsvFile(file)[1].trailer, "EDITED");
+
+  // A link session turns the grid off, and with it the menu.
+  form->IDGrid->setEnabled(false);
+  EXPECT_EQ(OpenGridMenu(*form), nullptr);
+}
+
+class IDGridWithoutGroup : public testing::IDFormFixture {};
+
+TEST_F(IDGridWithoutGroup, CsvMenuAsksForAGroupFirst) {
+  OpenForm();
+  form->chooseCsvFile = [](TIDForm::CsvFileChoice, const QString&) {
+    ADD_FAILURE() << "a file was asked for";
+    return QString();
+  };
+  ModalDriver driver;
+  for (int i = 0; i < 2; ++i) driver.Then([](QWidget* box) { testing::PressKey(box, Qt::Key_Return); });
+  for (int item = 0; item < 2; ++item) {
+    QMenu* menu = OpenGridMenu(*form);
+    ASSERT_NE(menu, nullptr);
+    Choose(menu, menu->actions()[item]);
+  }
+  ASSERT_EQ(driver.Answered(), 2);
+  EXPECT_EQ(driver.Seen()[0].text, "Please select a group to import into");
+  EXPECT_EQ(driver.Seen()[1].text, "Please select a group to export from");
 }
 
 }  // namespace

@@ -47,6 +47,18 @@ TEST_F(PortSearch, ARoundWithNoPortToAskRestsOnlyUntilTheNextResendTick) {
   EXPECT_EQ(roundStarts[2] - roundStarts[1], 11);
 }
 
+TEST_F(PortSearch, ASearchStartedAtTheTestersPortAsksItAtOnceAndEndsAsSucceeded) {
+  PlaceTester(2);
+  AcknowledgeWrites();
+  session.FirstPortNumber = 2;
+
+  SendCompanyName(session, "ACME");
+
+  EXPECT_EQ(timeline.Texts("probe ").front(), "2");
+  EXPECT_EQ(timeline.FirstTick("probe 2"), 0);
+  EXPECT_EQ(session.LastEnd(), SessionEnd::Succeeded);
+}
+
 TEST_F(PortSearch, FirstAbsentPortOfANewWindowCosts33TicksAndThreeBeepsWithoutARequest) {
   PlaceTester(2);
 

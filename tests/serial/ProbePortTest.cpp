@@ -1,12 +1,11 @@
 #include "PortTesting.h"
+#include "Unprivileged.h"
 
 #include "serial/PermissionAdvice.h"
 #include "serial/ProbePort.h"
 
-#include <grp.h>
 #include <sys/file.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 
 #include <fcntl.h>
 #include <unistd.h>
@@ -101,29 +100,14 @@ TEST(ProbePortTest, ADeviceLockedByAnotherProgramIsBusyButWorthTrying) {
   ::close(other);
 }
 
-// Probes the pseudo-terminal as a user without access to it. Root may open any
-// device, so as root the probe runs in a child that has given up root first.
-PortAvailability ProbeWithoutPermission(const PtyPair& pty) {
-  ::chmod(pty.SlavePath().c_str(), 0);
-  if (::geteuid() != 0) {
-    return ProbePortAvailability(1, pty.Map()).availability;
-  }
-  const pid_t child = ::fork();
-  if (child == 0) {
-    constexpr uid_t kNobody = 65534;
-    const bool dropped = ::setgroups(0, nullptr) == 0 && ::setgid(kNobody) == 0 && ::setuid(kNobody) == 0;
-    ::_exit(dropped ? static_cast<int>(ProbePortAvailability(1, pty.Map()).availability) : 100);
-  }
-  int status = 0;
-  EXPECT_EQ(::waitpid(child, &status, 0), child);
-  EXPECT_TRUE(WIFEXITED(status));
-  return static_cast<PortAvailability>(WEXITSTATUS(status));
-}
-
 TEST(ProbePortTest, ADeviceThisUserMayNotOpenIsRefusedAndNotWorthTrying) {
   PtyPair pty;
+  ::chmod(pty.SlavePath().c_str(), 0);
 
-  EXPECT_EQ(ProbeWithoutPermission(pty), PortAvailability::PermissionDenied);
+  EXPECT_TRUE(testing::RunUnprivileged({}, [&] {
+    return ProbePortAvailability(1, pty.Map()).availability == PortAvailability::PermissionDenied &&
+           !ProbePort(1, pty.Map());
+  }));
 }
 
 struct AdviceCase {

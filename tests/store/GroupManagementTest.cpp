@@ -5,6 +5,7 @@
 #include "TempFolder.h"
 #include "store/EnsureIdStore.h"
 #include "store/GroupManagement.h"
+#include "store/IdListRows.h"
 #include "store/IdListTableName.h"
 #include "store/StoreFolders.h"
 #include "store/StoreSchema.h"
@@ -39,6 +40,16 @@ class GroupManagementTest : public ::testing::Test {
     if (!table.Exists()) return -1;
     table.Open();
     return table.RecordCount();
+  }
+
+  std::filesystem::path FileOf(const std::string& tableName) const {
+    return folders.idLists / TableFileName(tableName);
+  }
+
+  // One table's file replaced by a copy of another's, as a mistaken copy would leave it.
+  void CopyTableFileOver(const std::string& from, const std::string& to) const {
+    std::filesystem::remove(FileOf(to));
+    std::filesystem::copy_file(FileOf(from), FileOf(to));
   }
 
   testing::TempFolder temp;
@@ -125,13 +136,41 @@ TEST_F(GroupManagementTest, TableThatCannotBeDeletedKeepsItsRow) {
   const std::string b = AddGroup(groupTable, idListTable, folders.idLists, "B", SameSecond, fields);
   // A's file replaced by a copy of B's: the engine refuses to delete a file that holds
   // another table.
-  std::filesystem::remove(folders.idLists / TableFileName(a));
-  std::filesystem::copy_file(folders.idLists / TableFileName(b), folders.idLists / TableFileName(a));
+  CopyTableFileOver(b, a);
   groupTable.First();
   EXPECT_THROW(DeleteCurrentGroup(groupTable, folders.idLists), std::exception);
   ASSERT_EQ(groupTable.RecordCount(), 2);
   EXPECT_EQ(groupTable.CellText(0, 1), a);
   EXPECT_EQ(IdListRows(b), 32);
+}
+
+TEST_F(GroupManagementTest, GroupsAreMadeAndRefilledHoldingExactlyThePairsGiven) {
+  const IdPairs imported{{"T1", "V1"}, {"", ""}, {"M\xFCller", "V3"}};
+  const std::string a = AddGroup(groupTable, idListTable, folders.idLists, "A", SameSecond, fields, imported);
+  EXPECT_FALSE(idListTable.Active());
+  EXPECT_EQ(ReadIdListRows(folders.idLists, a, fields), imported);
+  EXPECT_EQ(ReadIdListRows(folders.idLists, AddGroup(groupTable, idListTable, folders.idLists, "B", SameSecond, fields),
+                           fields),
+            IdPairs(32));
+
+  const IdPairs replacement{{"NEW", "PAIR"}};
+  ReplaceIdListRows(folders.idLists, a, fields, replacement);
+  EXPECT_EQ(ReadIdListRows(folders.idLists, a, fields), replacement);
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folders.idLists), {}), 2);
+
+  EXPECT_THROW(ReplaceIdListRows(folders.idLists, "No such group by ", fields, replacement), std::exception);
+  EXPECT_EQ(IdListRows("No such group by "), -1);
+}
+
+TEST_F(GroupManagementTest, ReplacingRowsNeverTouchesAFileThatHoldsAnotherTable) {
+  const std::string a = AddGroup(groupTable, idListTable, folders.idLists, "A", SameSecond, fields, {{"A", "a"}});
+  const std::string b = AddGroup(groupTable, idListTable, folders.idLists, "B", SameSecond, fields, {{"B", "b"}});
+  CopyTableFileOver(b, a);
+  EXPECT_THROW(ReplaceIdListRows(folders.idLists, a, fields, {{"LOST", "lost"}}), std::exception);
+  EXPECT_EQ(ReadIdListRows(folders.idLists, b, fields), (IdPairs{{"B", "b"}}));
+  // The file in A's place still holds B's table as it was.
+  std::filesystem::rename(FileOf(a), FileOf(b));
+  EXPECT_EQ(ReadIdListRows(folders.idLists, b, fields), (IdPairs{{"B", "b"}}));
 }
 
 }  // namespace

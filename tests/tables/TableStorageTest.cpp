@@ -77,6 +77,15 @@ TEST_F(TableStorage, CreateReplacesATableThatHoldsRowsOnlyWhenAskedAndLeavesNoth
   EXPECT_EQ(table.FieldCount(), 1);
   table.Close();
   table.CreateTable();
+
+  // Rows given to the creation are in the file when it takes the table's name, cut to width.
+  table.CreateTable(ExistingRows::Replace, {{"B1"}, {"\xC9tre-longer"}});
+  EXPECT_EQ(StoredFirstColumn(folder, "fleet"), (std::vector<std::string>{"B1", "\xC9tre-"}));
+  EXPECT_NE(ErrorOf([&] {
+              table.CreateTable(ExistingRows::Replace, {{"C1", "extra"}});
+            }).find("row 1 has 2 values for 1 fields"),
+            std::string::npos);
+  EXPECT_EQ(StoredFirstColumn(folder, "fleet"), (std::vector<std::string>{"B1", "\xC9tre-"}));
   EXPECT_EQ(Listing(folder), std::vector<std::string>{"fleet.tbl.db"});
 }
 

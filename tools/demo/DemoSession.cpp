@@ -30,7 +30,8 @@ PortDeviceMap OnlyPortOne(std::string device) {
 QString NoteFor(const std::string& device, const std::filesystem::path& store) {
   return QStringLiteral(
              "This tester is simulated on %1, which the demo's program uses as port 1 (COM1). The demo's groups are "
-             "kept in %2, which is removed when the demo ends.")
+             "kept in %2, which is removed when the demo ends. From a terminal, orvel-ids reaches this tester with "
+             "--device %1, for example: orvel-ids --device %1 company")
       .arg(QString::fromStdString(device), QString::fromStdString(store.string()));
 }
 

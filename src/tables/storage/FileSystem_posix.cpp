@@ -39,6 +39,19 @@ std::error_code ReplaceFile(const std::string& from, const std::string& to) {
   return error;
 }
 
+std::error_code WriteNewFile(const std::string& path, std::string_view content) {
+  const FileDescriptor file(::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666));
+  if (file.Get() < 0) return {errno, std::generic_category()};
+  while (!content.empty()) {
+    const ssize_t written = ::write(file.Get(), content.data(), content.size());
+    if (written < 0 && errno == EINTR) continue;
+    if (written < 0) return {errno, std::generic_category()};
+    content.remove_prefix(static_cast<std::size_t>(written));
+  }
+  if (::fsync(file.Get()) != 0) return {errno, std::generic_category()};
+  return {};
+}
+
 std::error_code SyncFolder(const std::string& folder) {
   const FileDescriptor directory(::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
   if (directory.Get() < 0) return {errno, std::generic_category()};

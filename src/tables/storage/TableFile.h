@@ -25,10 +25,11 @@ class TableFile {
   // SQLite's rollback journal of a file has this added to the file's name.
   static constexpr std::string_view kJournalSuffix = "-journal";
 
-  // Writes an empty table under a temporary name and renames it into place, so a crash
-  // leaves either the old table or the new one. A file that holds a table of another
-  // name is never replaced, nor one that may hold rows unless existingRows says so.
-  static void Create(const TableLocation& where, const std::vector<TFieldDef>& fields, ExistingRows existingRows);
+  // Writes a table holding rows under a temporary name and renames it into place, so a
+  // crash leaves either the old table or the new one. A file that holds a table of
+  // another name is never replaced, nor one that may hold rows unless existingRows says so.
+  static void Create(const TableLocation& where, const std::vector<TFieldDef>& fields, ExistingRows existingRows,
+                     const std::vector<std::vector<std::string>>& rows);
   static void Remove(const TableLocation& where);
 
   // Opens an existing table, never creating a file, and binds the declared fields (or

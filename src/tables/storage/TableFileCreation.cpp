@@ -65,8 +65,15 @@ void SyncFolderOf(const TableLocation& where, const char* action) {
 
 }  // namespace
 
-void TableFile::Create(const TableLocation& where, const std::vector<TFieldDef>& fields, ExistingRows existingRows) {
+void TableFile::Create(const TableLocation& where, const std::vector<TFieldDef>& fields, ExistingRows existingRows,
+                       const std::vector<std::vector<std::string>>& rows) {
   if (fields.empty()) throw where.Failure(kCreate, "no fields are defined");
+  for (std::size_t row = 0; row < rows.size(); ++row) {
+    if (rows[row].size() != fields.size()) {
+      throw where.Failure(kCreate, "row " + std::to_string(row + 1) + " has " + std::to_string(rows[row].size()) +
+                                       " values for " + std::to_string(fields.size()) + " fields");
+    }
+  }
   const std::string path = where.FilePath();
   if (!where.folder.empty() && KindOfEntry(where.folder) != EntryKind::Folder) {
     throw where.Failure(kCreate, "the folder does not exist");
@@ -82,7 +89,7 @@ void TableFile::Create(const TableLocation& where, const std::vector<TFieldDef>&
   TemporaryFile fresh(path + std::string(kCreationSuffix));
   RemoveFile(fresh.Path());
   RemoveFile(fresh.Path() + std::string(kJournalSuffix));
-  Guarded(where, kCreate, [&] { WriteEmptyTable(fresh.Path(), where.name, fields); });
+  Guarded(where, kCreate, [&] { WriteTable(fresh.Path(), where.name, fields, rows); });
 
   // A journal left by a crash of the old file would be played back into the new one.
   if (const std::error_code error = RemoveFile(path + std::string(kJournalSuffix))) {

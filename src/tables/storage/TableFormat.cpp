@@ -81,7 +81,8 @@ std::string QuotedIdentifier(std::string_view utf8Name) {
   return quoted + '"';
 }
 
-void WriteEmptyTable(const std::string& path, const std::string& tableName, const std::vector<TFieldDef>& fields) {
+void WriteTable(const std::string& path, const std::string& tableName, const std::vector<TFieldDef>& fields,
+                const std::vector<std::vector<std::string>>& rows) {
   SqliteConnection connection(path, SqliteConnection::Access::Create);
   ConfigureConnection(connection);
   SqliteTransaction transaction(connection);
@@ -95,6 +96,16 @@ void WriteEmptyTable(const std::string& path, const std::string& tableName, cons
     columns += QuotedIdentifier(Latin1ToUtf8(field.Name)) + " VARCHAR(" + std::to_string(field.Size) + ")";
   }
   connection.Execute("CREATE TABLE Records (" + columns + ")");
+  std::string placeholders;
+  for (std::size_t i = 0; i < fields.size(); ++i) placeholders += (i == 0 ? "?" : ", ?") + std::to_string(i + 1);
+  SqliteStatement insert(connection, "INSERT INTO Records VALUES (" + placeholders + ")");
+  for (const std::vector<std::string>& row : rows) {
+    insert.Reset();
+    for (std::size_t i = 0; i < fields.size(); ++i) {
+      insert.Bind(static_cast<int>(i) + 1, Latin1ToUtf8(FitToField(row[i], fields[i].Size)));
+    }
+    insert.Run();
+  }
   transaction.Commit();
 }
 

@@ -29,7 +29,10 @@ std::optional<std::int64_t> StoredRowCountOfFile(const std::string& path);
 
 std::string QuotedIdentifier(std::string_view utf8Name);
 
-void WriteEmptyTable(const std::string& path, const std::string& tableName, const std::vector<TFieldDef>& fields);
+// A new table file holding rows (8-bit values in field order, cut to the fields' widths),
+// written in one transaction.
+void WriteTable(const std::string& path, const std::string& tableName, const std::vector<TFieldDef>& fields,
+                const std::vector<std::vector<std::string>>& rows);
 
 struct FileColumn {
   TFieldDef field;

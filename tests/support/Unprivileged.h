@@ -1,5 +1,6 @@
 #pragma once
 
+#include <grp.h>
 #include <gtest/gtest.h>
 #include <pwd.h>
 #include <sys/wait.h>
@@ -26,7 +27,8 @@ inline bool RunUnprivileged(const std::vector<std::filesystem::path>& ownedPaths
   }
   const pid_t child = ::fork();
   if (child == 0) {
-    if (::setgid(nobody->pw_gid) != 0 || ::setuid(nobody->pw_uid) != 0) ::_exit(3);
+    // Root's supplementary groups go too, or the work could still use what they may.
+    if (::setgroups(0, nullptr) != 0 || ::setgid(nobody->pw_gid) != 0 || ::setuid(nobody->pw_uid) != 0) ::_exit(3);
     try {
       ::_exit(work() ? 1 : 0);
     } catch (...) {

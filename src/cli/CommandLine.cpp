@@ -1,0 +1,188 @@
+#include "cli/CommandLine.h"
+
+#include <charconv>
+#include <map>
+#include <set>
+
+#include "cli/ExitStatus.h"
+
+namespace orvel::cli {
+namespace {
+
+constexpr int kLastPortNumber = 254;
+constexpr int kLongestSearchSeconds = 24 * 60 * 60;
+
+struct CommandRule {
+  std::size_t fewestOperands;
+  std::size_t mostOperands;
+  std::set<std::string_view> options;
+};
+
+const std::map<std::string_view, CommandRule>& CommandRules() {
+  static const std::map<std::string_view, CommandRule> rules{
+      {"groups", {0, 0, {}}},
+      {"export", {1, 2, {"--index", "--force"}}},
+      {"import", {2, 2, {"--index", "--replace"}}},
+      {"ports", {0, 0, {"--device"}}},
+      {"read", {1, 1, {"--index", "--port", "--device", "--yes", "--search-time"}}},
+      {"send", {1, 1, {"--index", "--port", "--device", "--yes", "--search-time"}}},
+      {"company", {0, 1, {"--port", "--device", "--search-time"}}},
+  };
+  return rules;
+}
+
+[[noreturn]] void Refuse(const std::string& problem) {
+  throw ECommandFailed(ExitStatus::BadInput, problem + ". See 'orvel-ids --help'.");
+}
+
+int WholeNumber(std::string_view option, std::string_view text, int least, int most) {
+  int value = 0;
+  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+  if (error != std::errc() || end != text.data() + text.size() || value < least || value > most) {
+    Refuse(std::string(option) + " takes a whole number from " + std::to_string(least) + " to " +
+           std::to_string(most) + ", not '" + std::string(text) + "'");
+  }
+  return value;
+}
+
+bool TakesValue(std::string_view option) {
+  static const std::set<std::string_view> valued{"--store", "--port", "--device", "--index", "--search-time"};
+  return valued.contains(option);
+}
+
+void SetOption(CommandLine& line, std::string_view option, std::string_view value) {
+  if (option == "--store") {
+    line.store = std::filesystem::path(std::string(value));
+  } else if (option == "--port") {
+    line.port = static_cast<std::uint16_t>(WholeNumber(option, value, 1, kLastPortNumber));
+  } else if (option == "--device") {
+    line.device = std::string(value);
+  } else if (option == "--index") {
+    line.index = WholeNumber(option, value, 1, 1'000'000'000);
+  } else if (option == "--search-time") {
+    line.searchTime = std::chrono::seconds(WholeNumber(option, value, 1, kLongestSearchSeconds));
+  } else if (option == "--force") {
+    line.force = true;
+  } else if (option == "--replace") {
+    line.replace = true;
+  } else if (option == "--yes" || option == "-y") {
+    line.yes = true;
+  } else if (option == "--help" || option == "-h") {
+    line.help = true;
+  } else if (option == "--version") {
+    line.version = true;
+  } else {
+    Refuse("Unknown option '" + std::string(option) + "'");
+  }
+}
+
+void CheckAgainstRule(const CommandLine& line, const std::vector<std::string_view>& optionsGiven) {
+  const auto rule = CommandRules().find(line.command);
+  if (rule == CommandRules().end()) Refuse("Unknown command '" + line.command + "'");
+  const CommandRule& expected = rule->second;
+  if (line.operands.size() < expected.fewestOperands || line.operands.size() > expected.mostOperands) {
+    Refuse("'" + line.command + "' takes " +
+           (expected.fewestOperands == expected.mostOperands
+                ? std::to_string(expected.fewestOperands)
+                : std::to_string(expected.fewestOperands) + " or " + std::to_string(expected.mostOperands)) +
+           (expected.mostOperands == 1 ? " operand" : " operands") + ", not " + std::to_string(line.operands.size()));
+  }
+  for (const std::string_view option : optionsGiven) {
+    const std::string_view name = option == "-y" ? "--yes" : option;
+    // A script may name its store on every command, whether or not the command uses it.
+    if (name != "--store" && !expected.options.contains(name)) {
+      Refuse("'" + line.command + "' does not take " + std::string(option));
+    }
+  }
+  if (line.port && line.device) Refuse("Give either --port or --device, not both");
+}
+
+}  // namespace
+
+CommandLine ParseCommandLine(std::span<const std::string_view> arguments) {
+  CommandLine line;
+  std::vector<std::string_view> optionsGiven;
+  bool optionsEnded = false;
+  std::vector<std::string> words;
+  for (std::size_t at = 0; at < arguments.size(); ++at) {
+    const std::string_view argument = arguments[at];
+    if (optionsEnded || argument.empty() || argument[0] != '-' || argument == "-") {
+      words.emplace_back(argument);
+      continue;
+    }
+    if (argument == "--") {
+      optionsEnded = true;
+      continue;
+    }
+    const std::size_t equals = argument.find('=');
+    const std::string_view option = argument.substr(0, equals);
+    if (TakesValue(option)) {
+      if (equals != std::string_view::npos) {
+        SetOption(line, option, argument.substr(equals + 1));
+      } else if (at + 1 < arguments.size()) {
+        SetOption(line, option, arguments[++at]);
+      } else {
+        Refuse(std::string(option) + " needs a value");
+      }
+    } else if (equals != std::string_view::npos) {
+      Refuse(std::string(option) + " takes no value");
+    } else {
+      SetOption(line, option, std::string_view());
+    }
+    if (option != "--help" && option != "-h" && option != "--version") optionsGiven.push_back(option);
+  }
+  if (line.help || line.version) return line;
+  if (words.empty()) Refuse("No command given");
+  line.command = words.front();
+  line.operands.assign(words.begin() + 1, words.end());
+  if (line.command == "help") {
+    line.help = true;
+    return line;
+  }
+  CheckAgainstRule(line, optionsGiven);
+  return line;
+}
+
+std::string HelpText() {
+  return R"(Usage: orvel-ids [OPTIONS] COMMAND [OPERANDS]
+
+The command-line companion of Orvel IDs: ID lists to and from CSV files, the serial
+ports, and the window's transfers with the brake tester, without the window.
+
+Commands:
+  groups                  List the groups: position, name, row count, table file.
+  export GROUP [FILE]     Write the group's rows as CSV to FILE (standard output
+                          when no FILE is given).
+  import NAME FILE        Make a new group NAME from the CSV file FILE.
+  ports                   List the serial ports in search order and whether this
+                          user can open each now.
+  read GROUP              Read the tester's 32 pairs into GROUP (made when missing).
+  send GROUP              Send GROUP's pairs into the tester.
+  company [NAME]          Read the tester's company name, or send NAME.
+
+Options:
+  --store DIR             The folder holding the store's "Braketesting IDs" folder
+                          (default: Kestrin in your home folder, as the window uses).
+  --index N               Choose the group at position N of the list ('groups'
+                          shows it) when several groups share a name.
+  --force                 export: replace FILE when it exists.
+  --replace               import: replace the rows of the existing group NAME.
+  --port N                read, send, company: use port N (COM N) only.
+  --device PATH           read, send, company, ports: use this serial device only,
+                          as port 1.
+  --search-time SECONDS   read, send, company: give up the search for the tester
+                          after this long (default 30).
+  -y, --yes               read, send: answer Yes to the transfer's question.
+  -h, --help              Show this help.
+  --version               Show the version.
+
+CSV files: header "Slot,Trailer ID,Vehicle ID" (optional; a Slot column places each
+row in its slot), comma or semicolon separated, UTF-8 or Windows-1252, at most 32
+rows, each ID at most 16 letters, digits, blanks or hyphens.
+
+Exit status: 0 success, 1 other failure, 2 bad input, 3 store error, 4 tester not
+found, 5 no reply from the tester, 6 cancelled.
+)";
+}
+
+}  // namespace orvel::cli

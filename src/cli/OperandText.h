@@ -1,0 +1,19 @@
+#pragma once
+
+#include <string>
+
+namespace orvel::cli {
+
+// The program's 8-bit text of a group name given on the command line (UTF-8), refused as
+// bad input with the window's message when it holds a character the tester's set lacks
+// or a control character.
+std::string GroupNameOperand(const std::string& utf8);
+
+// The same for a name the command is about to make a group of: also at most 30 characters.
+std::string NewGroupNameOperand(const std::string& utf8);
+
+// The 8-bit text of a company name given on the command line; control characters and the
+// length are left to the transfer's own check.
+std::string CompanyNameOperand(const std::string& utf8);
+
+}  // namespace orvel::cli

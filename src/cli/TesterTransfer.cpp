@@ -1,0 +1,106 @@
+#include "cli/TesterTransfer.h"
+
+#include <unistd.h>
+
+#include <iostream>
+
+#include "cli/ExitStatus.h"
+#include "cli/ProgressDisplay.h"
+#include "cli/StopRequests.h"
+#include "link/LinkSession.h"
+#include "link/PortLost.h"
+#include "link/SerialLinkPort.h"
+#include "serial/PortDeviceMap.h"
+#include "serial/PortSettings.h"
+#include "serial/TSerialPort.h"
+
+namespace orvel::cli {
+namespace {
+
+// The ports a transfer may use: the host's in search order, or the one the operator named.
+struct TesterLine {
+  PortDeviceMap devices;
+  std::uint8_t firstPort = 1;
+};
+
+TesterLine LineFor(const CommandLine& line) {
+  if (line.device) {
+    return {[device = *line.device](std::uint16_t port) -> std::optional<std::string> {
+              if (port == 1) return device;
+              return std::nullopt;
+            },
+            1};
+  }
+  if (line.port) {
+    return {[system = SystemPortDevices(), only = *line.port](std::uint16_t port) -> std::optional<std::string> {
+              if (port == only) return system(port);
+              return std::nullopt;
+            },
+            static_cast<std::uint8_t>(*line.port)};
+  }
+  return {SystemPortDevices(), 1};
+}
+
+std::string WhereSearched(const CommandLine& line) {
+  if (line.device) return "on " + *line.device;
+  if (line.port) return "on COM" + std::to_string(*line.port);
+  return "on any serial port";
+}
+
+[[noreturn]] void ThrowEnd(const CommandLine& line, const LinkSession& session, const HeadlessHost& host) {
+  if (host.SearchGaveUp()) {
+    throw ECommandFailed(ExitStatus::NotFound,
+                         "The tester was not found " + WhereSearched(line) + " within " +
+                             std::to_string(line.searchTime.count()) +
+                             " s. Check that it is switched on and its cable is plugged in; 'orvel-ids ports' "
+                             "lists the ports this user can open. Nothing was transferred.");
+  }
+  if (host.StopRequested()) throw ECommandFailed(ExitStatus::Cancelled, "Cancelled.");
+  switch (session.LastEnd()) {
+    case SessionEnd::Failed:
+      throw ECommandFailed(ExitStatus::NoReply, host.LastMessage().value_or("The tester stopped answering") +
+                                                    ": the tester stopped answering. Check the cable and that "
+                                                    "the tester is idle, then run the command again.");
+    case SessionEnd::Cancelled:
+      throw ECommandFailed(ExitStatus::Cancelled, "Cancelled.");
+    case SessionEnd::None:
+      if (host.QuestionDeclined()) throw ECommandFailed(ExitStatus::Cancelled, "Answered No: nothing was transferred.");
+      throw ECommandFailed(ExitStatus::BadInput, host.LastMessage().value_or("The transfer was refused") +
+                                                     " (nothing was transferred)");
+    case SessionEnd::Succeeded:
+      break;
+  }
+  throw std::logic_error("RunTesterTransfer: a successful session taken for a failed one");
+}
+
+}  // namespace
+
+Answering AnsweringFor(const CommandLine& line) {
+  if (line.yes) return Answering::Yes;
+  return ::isatty(STDIN_FILENO) && ::isatty(STDERR_FILENO) ? Answering::Ask : Answering::Refuse;
+}
+
+void RunTesterTransfer(const CommandLine& line, std::size_t steps, Answering answering,
+                       const std::function<void(LinkSession&)>& transfer) {
+  const TesterLine testerLine = LineFor(line);
+  StopRequests stops;
+  ProgressDisplay progress(std::cerr, ::isatty(STDERR_FILENO) != 0, steps);
+  HeadlessHost host(progress, stops, answering, line.searchTime);
+  TSerialPort port(testerLine.devices);
+  port.SetSettings(TesterPortSettings());
+  SerialLinkPort linkPort(port, testerLine.devices);
+  LinkSession session(linkPort, host);
+  session.FirstPortNumber = testerLine.firstPort;
+  host.Attach(session);
+  try {
+    transfer(session);
+    // A failed transfer leaves its session open for the window's Cancel; here it ends.
+    if (linkPort.IsOpen()) session.EndLinkSession();
+  } catch (const EPortLost& lost) {
+    throw ECommandFailed(ExitStatus::NoReply, lost.what());
+  }
+  progress.Finish();
+  if (session.LastEnd() != SessionEnd::Succeeded || host.SearchGaveUp()) ThrowEnd(line, session, host);
+}
+
+}  // namespace orvel::cli

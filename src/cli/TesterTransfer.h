@@ -1,0 +1,25 @@
+#pragma once
+
+#include <cstddef>
+#include <functional>
+
+#include "cli/CommandLine.h"
+#include "cli/HeadlessHost.h"
+
+namespace orvel {
+class LinkSession;
+}
+
+namespace orvel::cli {
+
+// Runs one transfer with the tester as the window runs it: a session on the serial
+// ports the command line allows, the search, the transfer's requests, the end. Returns
+// once it succeeded; throws ECommandFailed saying how it ended otherwise (not found, no
+// reply, cancelled, refused before it began).
+void RunTesterTransfer(const CommandLine& line, std::size_t steps, Answering answering,
+                       const std::function<void(LinkSession&)>& transfer);
+
+// How questions are answered: --yes, else on a terminal, else No.
+Answering AnsweringFor(const CommandLine& line);
+
+}  // namespace orvel::cli

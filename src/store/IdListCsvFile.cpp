@@ -1,0 +1,113 @@
+// CSV ID lists on disk: reading one with every way a file can fail named, and writing
+// one so that no reader ever sees it half-written.
+#include <cerrno>
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
+#include <memory>
+#include <random>
+#include <system_error>
+
+#include "store/IdListCsv.h"
+#include "store/StoreSchema.h"
+#include "tables/storage/FileSystem.h"
+
+namespace orvel {
+namespace {
+
+// Far more than any ID list takes: 32 rows of two 16-character IDs, quoted, each
+// character in up to four bytes, with a slot number, are under 5 KiB.
+constexpr std::uintmax_t kLargestCsvBytes = 64 * 1024;
+
+// Attempts at a free name for the temporary file; names clash only with leftovers.
+constexpr int kTemporaryNameAttempts = 8;
+
+[[noreturn]] void RefuseFile(const std::string& name, const std::string& reason) {
+  throw ECsvRefused("Cannot import '" + name + "': " + reason + ". Nothing was imported.");
+}
+
+std::string TooLarge(std::uintmax_t bytes) {
+  return "the file holds " + std::to_string(bytes) + " bytes, but an ID list of " + std::to_string(kTesterSlots) +
+         " pairs is never larger than " + std::to_string(kLargestCsvBytes / 1024) + " KiB; this is not an ID list";
+}
+
+std::string ReadWhole(const std::string& name) {
+  const std::unique_ptr<std::FILE, int (*)(std::FILE*)> stream(std::fopen(name.c_str(), "rb"), &std::fclose);
+  if (!stream) RefuseFile(name, std::strerror(errno));
+  std::string bytes(kLargestCsvBytes + 1, '\0');
+  const std::size_t read = std::fread(bytes.data(), 1, bytes.size(), stream.get());
+  if (std::ferror(stream.get())) RefuseFile(name, std::strerror(errno));
+  // The file may have grown since its size was looked at.
+  if (read > kLargestCsvBytes) RefuseFile(name, TooLarge(read));
+  bytes.resize(read);
+  return bytes;
+}
+
+bool Exists(const std::filesystem::path& file) {
+  std::error_code error;
+  return std::filesystem::exists(std::filesystem::symlink_status(file, error));
+}
+
+std::filesystem::path TemporaryNameFor(const std::filesystem::path& file) {
+  static std::mt19937 numbers{std::random_device{}()};
+  char suffix[32];
+  std::snprintf(suffix, sizeof suffix, ".%08x.tmp", static_cast<unsigned>(numbers()));
+  return file.parent_path() / (file.filename().string() + suffix);
+}
+
+std::runtime_error WriteFailure(const std::string& name, const std::error_code& error) {
+  return std::runtime_error("Cannot write '" + name + "': " + error.message() +
+                            ". Nothing was written; check the folder and the disk, then try again.");
+}
+
+EFileExists AlreadyThere(const std::string& name) {
+  return EFileExists("'" + name + "' already exists; it was left as it is.");
+}
+
+}  // namespace
+
+IdPairs ReadIdListCsvFile(const std::filesystem::path& file) {
+  const std::string name = file.string();
+  std::error_code error;
+  const std::filesystem::file_status status = std::filesystem::status(file, error);
+  if (error) RefuseFile(name, error.message());
+  if (std::filesystem::is_directory(status)) RefuseFile(name, "it is a folder, not a file");
+  if (!std::filesystem::is_regular_file(status)) RefuseFile(name, "it is not a regular file");
+  const std::uintmax_t size = std::filesystem::file_size(file, error);
+  if (error) RefuseFile(name, error.message());
+  if (size > kLargestCsvBytes) RefuseFile(name, TooLarge(size));
+  return ParseIdListCsv(ReadWhole(name), name);
+}
+
+void WriteIdListCsvFile(const std::filesystem::path& file, const IdPairs& pairs, bool replaceExisting) {
+  const std::string name = file.string();
+  if (!replaceExisting && Exists(file)) throw AlreadyThere(name);
+  const std::string text = IdListCsvText(pairs);
+
+  std::filesystem::path temporary;
+  std::error_code error;
+  for (int attempt = 0; attempt < kTemporaryNameAttempts; ++attempt) {
+    temporary = TemporaryNameFor(file);
+    error = WriteNewFile(temporary.string(), text);
+    if (error != std::errc::file_exists) break;
+  }
+  if (error) {
+    if (error != std::errc::file_exists) RemoveFile(temporary.string());
+    throw WriteFailure(name, error);
+  }
+  // Asked again just before the rename, which would replace a file made meanwhile.
+  if (!replaceExisting && Exists(file)) {
+    RemoveFile(temporary.string());
+    throw AlreadyThere(name);
+  }
+  if (const std::error_code renameError = ReplaceFile(temporary.string(), name)) {
+    RemoveFile(temporary.string());
+    throw WriteFailure(name, renameError);
+  }
+  if (const std::error_code syncError = SyncFolder(file.parent_path().string())) {
+    throw std::runtime_error("'" + name + "' was written, but its folder could not be flushed to disk (" +
+                             syncError.message() + "); the file may be lost if the power fails. Check the disk.");
+  }
+}
+
+}  // namespace orvel
