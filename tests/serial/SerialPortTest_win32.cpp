@@ -11,13 +11,16 @@
 #include <windows.h>
 
 #include <tlhelp32.h>
+#include <winternl.h>
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <memory>
 #include <optional>
 #include <thread>
+#include <vector>
 
 namespace orvel {
 namespace {
@@ -59,10 +62,37 @@ void SkipUnlessTheLineCanBeHeld() {
   }
 }
 
+// The system's handle table, as NtQuerySystemInformation lists it: Wine's
+// GetProcessHandleCount always answers 0.
+struct SystemHandle {
+  USHORT processId;
+  USHORT creatorBackTraceIndex;
+  UCHAR objectType;
+  UCHAR attributes;
+  USHORT handle;
+  PVOID object;
+  ULONG grantedAccess;
+};
+
+struct SystemHandles {
+  ULONG count;
+  SystemHandle handles[1];
+};
+
 std::size_t HandlesOfThisProcess() {
-  DWORD handles = 0;
-  ::GetProcessHandleCount(::GetCurrentProcess(), &handles);
-  return handles;
+  constexpr auto kSystemHandleInformation = static_cast<SYSTEM_INFORMATION_CLASS>(16);
+  constexpr auto kInfoLengthMismatch = static_cast<NTSTATUS>(0xC0000004L);
+  std::vector<char> table(1 << 20);
+  NTSTATUS status = 0;
+  while ((status = ::NtQuerySystemInformation(kSystemHandleInformation, table.data(), static_cast<ULONG>(table.size()),
+                                              nullptr)) == kInfoLengthMismatch) {
+    table.resize(table.size() * 2);
+  }
+  EXPECT_EQ(status, 0) << "the system's handle table could not be read";
+  const auto* listed = reinterpret_cast<const SystemHandles*>(table.data());
+  const auto self = static_cast<USHORT>(::GetCurrentProcessId());
+  return static_cast<std::size_t>(std::count_if(listed->handles, listed->handles + (status == 0 ? listed->count : 0),
+                                                [self](const SystemHandle& entry) { return entry.processId == self; }));
 }
 
 // The port under test, set up as the Configure IDs window sets it up, and the far end of
@@ -337,8 +367,12 @@ TEST_F(ComPortTest, OpenUseCloseCyclesLeaveNoHandleOrThreadBehind) {
     cycle();
   }
 
-  EXPECT_EQ(HandlesOfThisProcess(), handles);
-  EXPECT_TRUE(Eventually([&] { return ThreadsOfThisProcess() == threads; }))
+  // A leak grows with every cycle. A few come and go on their own: Wine's thread pool
+  // starts and ends workers as it likes, and the first cycle's worker may still be
+  // listed a moment after it ended.
+  constexpr std::size_t kComingAndGoing = 4;
+  EXPECT_LE(HandlesOfThisProcess(), handles + kComingAndGoing);
+  EXPECT_TRUE(Eventually([&] { return ThreadsOfThisProcess() <= threads + kComingAndGoing; }))
       << ThreadsOfThisProcess() << " threads, " << threads << " before";
 }
 
