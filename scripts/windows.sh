@@ -96,7 +96,10 @@ start_simulated_tester() {
   local simulator
   simulator="$(tester_simulator)"
   local log="$out/tester-com$port.log"
-  "$simulator" "$@" >"$log" 2>&1 &
+  # The log is made here, not by the background shell that starts the simulator, which
+  # may not have opened it yet when the wait below first reads it.
+  : >"$log"
+  "$simulator" "$@" >>"$log" 2>&1 &
   background+=("$!")
   local device=""
   for _ in $(seq 50); do
