@@ -96,7 +96,10 @@ start_simulated_tester() {
   local simulator
   simulator="$(tester_simulator)"
   local log="$out/tester-com$port.log"
-  "$simulator" "$@" >"$log" 2>&1 &
+  # The log is made here, not by the background shell that starts the simulator, which
+  # may not have opened it yet when the wait below first reads it.
+  : >"$log"
+  "$simulator" "$@" >>"$log" 2>&1 &
   background+=("$!")
   local device=""
   for _ in $(seq 50); do
@@ -124,14 +127,25 @@ start_pty_pair() {
 }
 
 # The serial ports the Windows tests use, named to them in ORVEL_TEST_COM_* (see
-# tests/support/ComPorts.h): a null-modem line, a simulated tester, and a number with no
-# device. High numbers stay clear of the ports Wine links to the machine's own serial
-# devices (COM1 is /dev/ttyS0), which no test may touch.
+# tests/support/ComPorts.h): a null-modem line, a simulated tester, a number with no
+# device, and a second simulated tester with known pairs for the window's test alone, as
+# the first one is changed by the tests that run beside it. High numbers stay clear of the
+# ports Wine links to the machine's own serial devices (COM1 is /dev/ttyS0), which no test
+# may touch.
 set_up_com_ports() {
   start_pty_pair 201 202
   start_simulated_tester 203
+  # What the filled tester holds, as tests/app/IdFormThroughComPortTest_win32.cpp expects
+  # it: slot n holds "ANHÄNGER nn" and "KFZ-nn ÆØÅ", in Latin-1 as the tester keeps them.
+  local content=() n
+  for n in $(seq -w 1 32); do
+    content+=(--trailer "$((10#$n))=ANH"$'\xc4'"NGER $n" --vehicle "$((10#$n))=KFZ-$n "$'\xc6\xd8\xc5')
+  done
+  start_simulated_tester 204 "${content[@]}"
   rm -f "$WINEPREFIX/dosdevices/com209"
   export ORVEL_TEST_COM_PORT=201 ORVEL_TEST_COM_FAR_END=202 ORVEL_TEST_COM_TESTER=203 ORVEL_TEST_COM_MISSING=209
+  export ORVEL_TEST_COM_FILLED_TESTER=204 ORVEL_TEST_FILLED_TESTER_LOG
+  ORVEL_TEST_FILLED_TESTER_LOG="$(winepath -w "$out/tester-com204.log")"
 }
 
 step "tests under wine"

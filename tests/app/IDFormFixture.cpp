@@ -27,8 +27,8 @@ IDFormFixture::IDFormFixture() : folders(StoreFoldersUnder(temp / "Kestrin")) {
 
 IDFormFixture::~IDFormFixture() { delete form.data(); }
 
-TIDForm& IDFormFixture::OpenForm() {
-  form = new TIDForm(folders, &startWindow);
+TIDForm& IDFormFixture::OpenForm(PortDeviceMap devices) {
+  form = new TIDForm(folders, &startWindow, std::move(devices));
   form->show();
   return *form;
 }

@@ -11,6 +11,7 @@
 
 #include "TempFolder.h"
 #include "app/WS_IDS.h"
+#include "serial/PortDeviceMap.h"
 #include "store/StoreFolders.h"
 
 namespace orvel::testing {
@@ -22,7 +23,8 @@ class IDFormFixture : public ::testing::Test {
   IDFormFixture();
   ~IDFormFixture() override;
 
-  TIDForm& OpenForm();
+  // The window's port search sees the ports devices names; the default is the host's.
+  TIDForm& OpenForm(PortDeviceMap devices = SystemPortDevices());
 
   // The group table's rows as stored on disk: group name and ID list table name.
   std::vector<std::pair<std::string, std::string>> StoredGroups() const;

@@ -54,12 +54,10 @@ TesterLinkFixture::~TesterLinkFixture() {
 void TesterLinkFixture::MapPort(std::uint16_t port, std::string devicePath) { ports_[port] = std::move(devicePath); }
 
 TIDForm& TesterLinkFixture::OpenLinkedForm() {
-  form = new TIDForm(folders, &startWindow, [ports = ports_](std::uint16_t port) -> std::optional<std::string> {
+  return OpenForm([ports = ports_](std::uint16_t port) -> std::optional<std::string> {
     const auto found = ports.find(port);
     return found != ports.end() ? std::optional<std::string>(found->second) : std::nullopt;
   });
-  form->show();
-  return *form;
 }
 
 std::vector<std::string> TesterLinkFixture::RequestLines() const {

@@ -6,6 +6,7 @@
 
 #include "LinkSessionFixture.h"
 #include "TempFolder.h"
+#include "TesterFrames.h"
 #include "link/IdListTransfer.h"
 #include "tables/TTable.h"
 
@@ -38,8 +39,5 @@ std::string TesterTrailer(std::size_t slot);
 std::string TesterVehicle(std::size_t slot);
 std::string OldTrailer(std::size_t row);
 std::string OldVehicle(std::size_t row);
-
-inline unsigned TrailerAddressOf(std::size_t slot) { return 0xFF00 + 8 * static_cast<unsigned>(slot); }
-inline unsigned VehicleAddressOf(std::size_t slot) { return 0xFE00 + 8 * static_cast<unsigned>(slot); }
 
 }  // namespace orvel::test

@@ -24,6 +24,10 @@ std::string ReadLine(unsigned address);
 std::string WriteLine(unsigned address, const std::string& payload16);
 inline const std::string IdentificationLine = "!000010190\r";
 inline const std::string FollowUpLine = "!000010107\r";
+// Where the tester keeps a slot's IDs, slots counted from 0, and its company name.
+inline unsigned TrailerAddressOf(std::size_t slot) { return 0xFF00 + 8 * static_cast<unsigned>(slot); }
+inline unsigned VehicleAddressOf(std::size_t slot) { return 0xFE00 + 8 * static_cast<unsigned>(slot); }
+inline constexpr unsigned CompanyNameAddress = 0x01C2;
 
 // Instrument data whose serial words 3132 and 3334 read "2143".
 inline const std::string SerialOnly2143 = "313233343536";

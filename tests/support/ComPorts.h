@@ -18,6 +18,9 @@ namespace orvel::testing {
 //   ORVEL_TEST_COM_FAR_END  the other end of that line
 //   ORVEL_TEST_COM_TESTER   the line of a running orvel-tester-sim
 //   ORVEL_TEST_COM_MISSING  a number with no device behind it
+//   ORVEL_TEST_COM_FILLED_TESTER  the line of an orvel-tester-sim of its own for the window's
+//                                 test, started with known pairs in all 32 slots
+//   ORVEL_TEST_FILLED_TESTER_LOG  that simulator's traffic log, as a Windows path
 inline std::uint16_t ComPortNamedBy(const char* variable) {
   const char* value = std::getenv(variable);
   const int number = value == nullptr ? 0 : std::atoi(value);
