@@ -3,6 +3,7 @@
 // plain Win32 calls.
 #include "ComPeer.h"
 #include "ComPorts.h"
+#include "PortStreamChecks.h"
 #include "PortTesting.h"
 
 #include "serial/PortDevice.h"
@@ -32,15 +33,10 @@ using testing::ComPortNamedBy;
 using testing::Eventually;
 using testing::ExpectPortError;
 using testing::Pattern;
+using testing::ReadAll;
 
-constexpr std::size_t kInputBufferSize = 8192;
 constexpr std::size_t kOutputBufferSize = 4096;
 
-std::string ReadAll(TSerialPort& port) {
-  std::string bytes(port.InputCount(), '\0');
-  port.ReadBlock(bytes);
-  return bytes;
-}
 
 std::size_t ThreadsOfThisProcess() {
   const HANDLE snapshot = ::CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
@@ -221,50 +217,11 @@ TEST_F(OpenComPortTest, CountsRiseAsBytesArriveAndOnlyWholeBlocksAreTakenOldestF
 }
 
 TEST_F(OpenComPortTest, SuccessiveWritesLeaveAsOneStreamInCallOrder) {
-  std::string expected;
-  for (std::size_t piece = 0; piece < 200; ++piece) {
-    const std::string text = Pattern(5, piece * 5);
-    port.WriteText(text);
-    expected += text;
-  }
-
-  EXPECT_EQ(farEnd.Receive(expected.size()), expected);
+  testing::CheckSuccessiveWritesLeaveAsOneStream(port, farEnd);
 }
 
 TEST_F(OpenComPortTest, DiscardInputDropsTheStreamSoFarAndTheRestCountsFromZero) {
-  constexpr std::size_t kPiece = 10;
-  constexpr std::size_t kPiecesAfterDiscard = 20;
-  constexpr char kEnd = '\xFF';  // beyond the pattern's byte values
-  std::atomic<bool> discarded{false};
-  std::string sent;
-  std::thread remote([&] {
-    std::size_t piecesAfterDiscard = 0;
-    while (piecesAfterDiscard < kPiecesAfterDiscard) {
-      piecesAfterDiscard += discarded.load() ? 1 : 0;
-      const std::string piece = Pattern(kPiece, sent.size());
-      farEnd.Send(piece);
-      sent += piece;
-      std::this_thread::sleep_for(1ms);
-    }
-    farEnd.Send(std::string(1, kEnd));
-  });
-
-  EXPECT_TRUE(Eventually([&] { return port.InputCount() >= 100; }));
-  const std::size_t droppedAtLeast = port.InputCount();
-  port.DiscardInput();
-  discarded.store(true);
-
-  std::string received;
-  EXPECT_TRUE(Eventually([&] {
-    received += ReadAll(port);
-    return received.ends_with(kEnd);
-  }));
-  remote.join();
-
-  received.pop_back();
-  ASSERT_LE(received.size(), sent.size() - droppedAtLeast);
-  EXPECT_EQ(received, sent.substr(sent.size() - received.size()));
-  EXPECT_GE(received.size(), kPiece);
+  testing::CheckDiscardInputDropsTheStreamSoFar(port, farEnd);
 }
 
 TEST_F(OpenComPortTest, OutputHeldUpByTheLineIsDroppedByADiscardAndByAClose) {
@@ -326,19 +283,7 @@ TEST_F(HeldLineDeviceTest, AWriteInProgressCountsOnceWhenTheLineFrees) {
 }
 
 TEST_F(OpenComPortTest, InputBeyondAFullBufferWaitsInTheDriverUntilRoomIsMade) {
-  constexpr std::size_t kBeyond = 100;
-  const std::string stream = Pattern(kInputBufferSize + kBeyond);
-
-  farEnd.Send(stream);
-
-  ASSERT_TRUE(Eventually([&] { return port.InputCount() == kInputBufferSize; }));
-  EXPECT_LT(testing::IdleCpuTimeOver(300ms), 30ms) << "the worker spins on the full buffer";
-  EXPECT_EQ(port.InputCount(), kInputBufferSize);
-  std::string first(kBeyond, '\0');
-  port.ReadBlock(first);
-  EXPECT_EQ(first, stream.substr(0, kBeyond));
-  EXPECT_TRUE(Eventually([&] { return port.InputCount() == kInputBufferSize; }));
-  EXPECT_EQ(ReadAll(port), stream.substr(kBeyond));
+  testing::CheckInputBeyondAFullBufferWaitsInTheDriver(port, farEnd);
 }
 
 TEST_F(OpenComPortTest, AQuietOpenPortLeavesTheProcessorIdle) {

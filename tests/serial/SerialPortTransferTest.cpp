@@ -1,3 +1,4 @@
+#include "PortStreamChecks.h"
 #include "PortTesting.h"
 
 #include <poll.h>
@@ -17,15 +18,9 @@ using testing::Eventually;
 using testing::ExpectPortError;
 using testing::OpenPortTest;
 using testing::Pattern;
+using testing::ReadAll;
 
-constexpr std::size_t kInputBufferSize = 8192;
 constexpr std::size_t kOutputBufferSize = 4096;
-
-std::string ReadAll(TSerialPort& port) {
-  std::string bytes(port.InputCount(), '\0');
-  port.ReadBlock(bytes);
-  return bytes;
-}
 
 class TransferTest : public OpenPortTest {
  protected:
@@ -73,54 +68,11 @@ TEST_F(TransferTest, ReadBlockTakesNothingUntilTheWholeBlockIsThereThenTheOldest
 }
 
 TEST_F(TransferTest, DiscardInputDropsTheStreamSoFarAndTheRestCountsFromZero) {
-  constexpr std::size_t kPiece = 10;
-  constexpr std::size_t kPiecesAfterDiscard = 20;
-  constexpr char kEnd = '\xFF';  // beyond the pattern's byte values
-  std::atomic<bool> discarded{false};
-  std::string sent;
-  std::thread remote([&] {
-    std::size_t piecesAfterDiscard = 0;
-    while (piecesAfterDiscard < kPiecesAfterDiscard) {
-      piecesAfterDiscard += discarded.load() ? 1 : 0;
-      const std::string piece = Pattern(kPiece, sent.size());
-      pty.Send(piece);
-      sent += piece;
-      std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    }
-    pty.Send(std::string(1, kEnd));
-  });
-
-  EXPECT_TRUE(Eventually([&] { return port.InputCount() >= 100; }));
-  const std::size_t droppedAtLeast = port.InputCount();
-  port.DiscardInput();
-  discarded.store(true);
-
-  std::string received;
-  EXPECT_TRUE(Eventually([&] {
-    received += ReadAll(port);
-    return received.ends_with(kEnd);
-  }));
-  remote.join();
-
-  received.pop_back();
-  ASSERT_LE(received.size(), sent.size() - droppedAtLeast);
-  EXPECT_EQ(received, sent.substr(sent.size() - received.size()));
-  EXPECT_GE(received.size(), kPiece);
+  testing::CheckDiscardInputDropsTheStreamSoFar(port, pty);
 }
 
 TEST_F(TransferTest, InputBeyondAFullBufferWaitsInTheDriverUntilRoomIsMade) {
-  constexpr std::size_t kBeyond = 100;
-  const std::string stream = Pattern(kInputBufferSize + kBeyond);
-
-  pty.Send(stream);
-
-  ASSERT_TRUE(Eventually([&] { return port.InputCount() == kInputBufferSize && pty.PendingInDriver() == kBeyond; }));
-  EXPECT_LT(testing::IdleCpuTimeOver(300ms), 30ms) << "the worker spins on the full buffer";
-  std::string first(kBeyond, '\0');
-  port.ReadBlock(first);
-  EXPECT_EQ(first, stream.substr(0, kBeyond));
-  EXPECT_TRUE(Eventually([&] { return port.InputCount() == kInputBufferSize && pty.PendingInDriver() == 0; }));
-  EXPECT_EQ(ReadAll(port), stream.substr(kBeyond));
+  testing::CheckInputBeyondAFullBufferWaitsInTheDriver(port, pty, [this] { return pty.PendingInDriver(); });
 }
 
 TEST_F(TransferTest, WriteTextTakesExactlyTheFreeRoomAndNotOneByteMore) {
@@ -144,14 +96,7 @@ TEST_F(TransferTest, WriteTextTakesExactlyTheFreeRoomAndNotOneByteMore) {
 }
 
 TEST_F(TransferTest, SuccessiveWritesLeaveAsOneStreamInCallOrder) {
-  std::string expected;
-  for (std::size_t piece = 0; piece < 200; ++piece) {
-    const std::string text = Pattern(5, piece * 5);
-    port.WriteText(text);
-    expected += text;
-  }
-
-  EXPECT_EQ(pty.Receive(expected.size()), expected);
+  testing::CheckSuccessiveWritesLeaveAsOneStream(port, pty);
 }
 
 TEST_F(TransferTest, DiscardOutputStopsALongWriteSoItsRestNeverGoesOut) {
