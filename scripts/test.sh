@@ -3,9 +3,8 @@
 # builds with warnings as errors and runs every test; then runs them again under
 # AddressSanitizer with UndefinedBehaviorSanitizer, the Qt-free tests (serial port, link,
 # tables, store) under ThreadSanitizer, and every test but the operator sequences in a
-# Release build, whose optimiser
-# brings warnings and faults of its own; then the libFuzzer targets; last, the Windows build
-# and its tests under Wine.
+# Release build, whose optimiser brings warnings and faults of its own; then the libFuzzer
+# targets; last, the Windows build and its tests under Wine.
 set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 "$root/scripts/install-deps.sh" --fuzz --windows
