@@ -1,3 +1,4 @@
+#include "OpenErrorCases.h"
 #include "serial/PortErrors.h"
 #include "serial/SystemError.h"
 
@@ -50,13 +51,8 @@ TEST(SystemErrorTest, ExhaustedMemoryIsTheStandardOutOfMemoryError) {
   EXPECT_THROW(RaiseOpenError(ENOMEM), std::bad_alloc);
 }
 
-struct OpenErrorCase {
-  int hostError;
-  PortAvailability availability;
-  // What an open raises: an EOpenComm, or else an EInOutError, with this code.
-  bool openComm;
-  int errorCode;
-};
+using testing::OpenErrorCase;
+using testing::RaisedByOpen;
 
 class OpenErrorTest : public ::testing::TestWithParam<OpenErrorCase> {};
 
@@ -70,16 +66,6 @@ INSTANTIATE_TEST_SUITE_P(HostErrors, OpenErrorTest,
                                            OpenErrorCase{EPERM, PortAvailability::PermissionDenied, false, EPERM},
                                            OpenErrorCase{EIO, PortAvailability::Failed, false, 162},
                                            OpenErrorCase{EISDIR, PortAvailability::Failed, false, EISDIR}));
-
-std::pair<bool, int> RaisedByOpen(int hostError) {
-  try {
-    RaiseOpenError(hostError);
-  } catch (const EOpenComm& error) {
-    return {true, error.ErrorCode()};
-  } catch (const EInOutError& error) {
-    return {false, error.ErrorCode()};
-  }
-}
 
 TEST_P(OpenErrorTest, AFailedOpenCountsForTheSearchAsItRaisesForTheOpen) {
   const OpenErrorCase& expected = GetParam();

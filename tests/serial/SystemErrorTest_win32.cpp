@@ -5,6 +5,7 @@
 #include <string>
 #include <utility>
 
+#include "OpenErrorCases.h"
 #include "serial/PortErrors.h"
 #include "serial/SystemError.h"
 
@@ -60,23 +61,8 @@ TEST(SystemErrorTest, ExhaustedMemoryIsTheStandardOutOfMemoryError) {
   }
 }
 
-struct OpenErrorCase {
-  int hostError;
-  PortAvailability availability;
-  // What an open raises: an EOpenComm, or else an EInOutError, with this code.
-  bool openComm;
-  int errorCode;
-};
-
-std::pair<bool, int> RaisedByOpen(int hostError) {
-  try {
-    RaiseOpenError(hostError);
-  } catch (const EOpenComm& error) {
-    return {true, error.ErrorCode()};
-  } catch (const EInOutError& error) {
-    return {false, error.ErrorCode()};
-  }
-}
+using testing::OpenErrorCase;
+using testing::RaisedByOpen;
 
 // A missing device is error 2 or 3; a device another program holds refuses with 5.
 TEST(SystemErrorTest, AFailedOpenCountsForTheSearchAsItRaisesForTheOpen) {
