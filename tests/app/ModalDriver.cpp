@@ -6,6 +6,7 @@
 #include <QDialog>
 #include <QElapsedTimer>
 #include <QLabel>
+#include <QPointer>
 #include <QTest>
 #include <QTimer>
 #include <deque>
@@ -17,12 +18,14 @@ struct ModalDriver::State {
   int answered = 0;
   std::vector<SeenBox> seen;
   bool stopped = false;
-  QElapsedTimer unexpectedBoxShown;
+  // The box on top and how long it has been waiting, or open since its answer.
+  QPointer<QWidget> watched;
+  QElapsedTimer watchedSince;
 };
 
 namespace {
 
-constexpr qint64 kUnexpectedBoxPatienceMs = 3000;
+constexpr qint64 kBoxPatienceMs = 3000;
 
 // Each poll is a fresh single-shot timer, armed before an answer runs, so that an answer
 // which itself opens a box (blocking in that box's loop) can be followed by the next.
@@ -34,34 +37,43 @@ void ArmPoll(const std::shared_ptr<ModalDriver::State>& state) {
   });
 }
 
+QString BoxText(const QWidget* box) {
+  const auto* text = box->findChild<QLabel*>("BoxText");
+  return text ? text->text() : QString();
+}
+
+void Answer(ModalDriver::State& state, QWidget* box) {
+  auto action = std::move(state.pending.front());
+  state.pending.pop_front();
+  box->setProperty("answeredByDriver", true);
+  state.seen.push_back({box->windowTitle(), BoxText(box)});
+  ++state.answered;
+  state.watchedSince.start();
+  action(box);
+}
+
 void Poll(const std::shared_ptr<ModalDriver::State>& state) {
   ArmPoll(state);
   QWidget* modal = QApplication::activeModalWidget();
-  if (modal == nullptr || !modal->isVisible() || modal->property("answeredByDriver").toBool()) {
-    state->unexpectedBoxShown.invalidate();
+  if (modal == nullptr || !modal->isVisible()) return;
+  if (state->watched != modal) {
+    state->watched = modal;
+    state->watchedSince.start();
+  }
+  const bool answered = modal->property("answeredByDriver").toBool();
+  const bool patienceOver = state->watchedSince.elapsed() > kBoxPatienceMs;
+  if (!answered && !state->pending.empty()) {
+    // Keys for a box's shortcuts (Alt+N) reach it only once it is the active window,
+    // which on a loaded machine can come some polls after the box is shown.
+    if (modal->isActiveWindow() || patienceOver) Answer(*state, modal);
     return;
   }
-  if (state->pending.empty()) {
-    if (qobject_cast<QDialog*>(modal) == nullptr) return;
-    // A box nobody expected would block the test run for good: fail and close it.
-    if (!state->unexpectedBoxShown.isValid()) state->unexpectedBoxShown.start();
-    if (state->unexpectedBoxShown.elapsed() > kUnexpectedBoxPatienceMs) {
-      const auto* text = modal->findChild<QLabel*>("BoxText");
-      ADD_FAILURE() << "unexpected box '" << modal->windowTitle().toStdString()
-                    << "': " << (text ? text->text().toStdString() : std::string());
-      modal->close();
-      state->unexpectedBoxShown.invalidate();
-    }
-    return;
-  }
-  state->unexpectedBoxShown.invalidate();
-  auto action = std::move(state->pending.front());
-  state->pending.pop_front();
-  modal->setProperty("answeredByDriver", true);
-  const auto* text = modal->findChild<QLabel*>("BoxText");
-  state->seen.push_back({modal->windowTitle(), text ? text->text() : QString()});
-  ++state->answered;
-  action(modal);
+  // A box nobody expected, or one still open after its answer, would block the test run
+  // for good: fail and close it.
+  if (qobject_cast<QDialog*>(modal) == nullptr || !patienceOver) return;
+  ADD_FAILURE() << (answered ? "box still open after its answer '" : "unexpected box '")
+                << modal->windowTitle().toStdString() << "': " << BoxText(modal).toStdString();
+  modal->close();
 }
 
 }  // namespace
