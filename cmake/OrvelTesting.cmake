@@ -22,6 +22,6 @@ function(orvel_add_test)
   endif()
   add_test(NAME ${T_NAME} COMMAND ${T_NAME} ${arguments})
   set_tests_properties(${T_NAME} PROPERTIES
-    TIMEOUT 600
+    TIMEOUT 300
     ENVIRONMENT "QT_QPA_PLATFORM=offscreen;ASAN_OPTIONS=detect_leaks=1;LSAN_OPTIONS=suppressions=${PROJECT_SOURCE_DIR}/tests/lsan-qt.supp:print_suppressions=0;UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1")
 endfunction()

@@ -10,6 +10,37 @@ root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 "$root/scripts/install-deps.sh" --fuzz --windows
 jobs="$(nproc)"
 passed=0
+started="$(date +%s)"
+current_step=""
+current_build=""
+step_stamp="$(mktemp)"
+step() {
+  current_step="$1"
+  current_build="$2"
+  touch "$step_stamp"
+  echo "==== $1 ($(($(date +%s) - started)) s) ===="
+}
+
+# CI shows only the end of what a run printed: on a failure, name the step there, and
+# each failed test with the end of its output.
+report_failure() {
+  local status=$?
+  rm -f "$step_stamp"
+  [ "$status" -eq 0 ] && return
+  echo "==== ci: failed in step '$current_step' (exit $status) after $(($(date +%s) - started)) s ===="
+  local failed="$current_build/Testing/Temporary/LastTestsFailed.log"
+  [ -n "$current_build" ] && [ -f "$failed" ] && [ "$failed" -nt "$step_stamp" ] || return
+  local name output
+  for name in $(sed 's/^[0-9]*://' "$failed"); do
+    output="$(awk -v name="$name" '$0 ~ "^[0-9]+/[0-9]+ Test: " name "$" {on = 1} on {print} on && /^Test time/ {on = 0}' \
+      "$current_build/Testing/Temporary/LastTest.log")"
+    echo "---- $name: its failures"
+    grep -E -A 6 'Failure$|^\[  FAILED  \]' <<<"$output" | head -n 40 || true
+    echo "---- $name: the end of its output"
+    tail -n 12 <<<"$output"
+  done
+}
+trap report_failure EXIT
 
 # build_and_test DIR [CTEST_EXCLUDE_REGEX] -- CMAKE_OPTIONS...
 build_and_test() {
@@ -18,7 +49,7 @@ build_and_test() {
   if [ "$1" != "--" ]; then exclude=(-E "$1"); shift; fi
   shift
   local configure=("$@")
-  echo "==== $(basename "$dir") ===="
+  step "$(basename "$dir")" "$dir"
   cmake -S "$root" -B "$dir" -G Ninja -DORVEL_WERROR=ON "${configure[@]}"
   cmake --build "$dir" -j "$jobs"
   local summary="$dir/ctest-summary.txt"
@@ -33,12 +64,14 @@ build_and_test "$root/build/tsan" -- -DCMAKE_BUILD_TYPE=Debug -DORVEL_SANITIZE=t
 # builds above; the Release build runs every other test.
 build_and_test "$root/build/release-check" operator_sequence_tests -- -DCMAKE_BUILD_TYPE=Release
 # The libFuzzer targets, each for a bounded time over its corpus (clang, in build/fuzz).
+step fuzz ""
 bash "$root/scripts/fuzz.sh"
 passed=$((passed + 1))
 # The Windows build, cross-compiled with mingw-w64, its tests under Wine, and its packages
 # (build/windows).
+step windows "$root/build/windows/build"
 bash "$root/scripts/windows.sh"
 passed=$((passed + $(sed -n 's/.*0 tests failed out of \([0-9]*\).*/\1/p' "$root/build/windows/ctest-summary.txt")))
 
 # One line for the whole run: every ctest test of the five builds, and the fuzz step.
-echo "ci: $passed passed, 0 failed"
+echo "ci: $passed passed, 0 failed, in $(($(date +%s) - started)) s"

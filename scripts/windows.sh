@@ -62,16 +62,21 @@ version="$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$build/CMakeCache.txt")
 # Gecko, no debug chatter.
 export WINEPREFIX="$out/wine" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 unset DISPLAY WAYLAND_DISPLAY
-if [ ! -f "$WINEPREFIX/system.reg" ]; then
-  step "wine prefix"
-  wineboot --init
-fi
 background=()
 finish() {
   for pid in "${background[@]}"; do kill "$pid" 2>/dev/null || true; done
   wineserver --kill 2>/dev/null || true
 }
 trap finish EXIT
+# One Wine server for the whole script, stopped by finish. Started here, its messages go
+# to a log: Debian's server lists every object it still holds when it stops, thousands of
+# lines that would otherwise end this script's output and hide what failed.
+mkdir -p "$WINEPREFIX"
+wineserver --persistent 2>"$out/wineserver.log"
+if [ ! -f "$WINEPREFIX/system.reg" ]; then
+  step "wine prefix"
+  wineboot --init
+fi
 
 link_com_port() {
   ln -sfn "$2" "$WINEPREFIX/dosdevices/com$1"
@@ -183,15 +188,30 @@ rm -rf "$package/OrvelIDs-$version"
 step "installer"
 installed="$WINEPREFIX/drive_c/Program Files/Orvel IDs"
 menu="$WINEPREFIX/drive_c/ProgramData/Microsoft/Windows/Start Menu/Programs/Orvel IDs"
+# The Wine server stays up until this script ends, so waiting is for what each program
+# leaves behind, for at most 30 s.
+within_30s() {
+  local _
+  for _ in $(seq 300); do
+    "$@" && return 0
+    sleep 0.1
+  done
+  return 1
+}
+installed_whole() {
+  [ -f "$installed/OrvelIDs.exe" ] && [ -f "$installed/README.md" ] && [ -f "$menu/Orvel IDs.lnk" ]
+}
+uninstalled() {
+  [ ! -e "$installed/OrvelIDs.exe" ] && [ ! -e "$menu" ]
+}
 wine "$package/OrvelIDs-$version-setup.exe" /S
-wineserver --wait
-for file in "$installed/OrvelIDs.exe" "$installed/README.md" "$menu/Orvel IDs.lnk"; do
-  [ -f "$file" ] || { echo "The installer did not install $file." >&2; exit 1; }
-done
+if ! within_30s installed_whole; then
+  echo "The installer did not install OrvelIDs.exe, README.md and the Start-menu entry in 30 s." >&2
+  exit 1
+fi
 # The uninstaller runs from a copy of itself that it starts and does not wait for.
 wine "$installed/Uninstall.exe" /S
-wineserver --wait
-if [ -e "$installed/OrvelIDs.exe" ] || [ -e "$menu" ] || [ ! -f "$store" ]; then
+if ! within_30s uninstalled || [ ! -f "$store" ]; then
   echo "The uninstaller left the program or its menu entry, or removed C:\\Kestrin." >&2
   exit 1
 fi
