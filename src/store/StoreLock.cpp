@@ -24,7 +24,7 @@ std::string HolderOfNote(std::string_view note) {
 std::string InUseMessage(const std::filesystem::path& dataFolder, const std::string& holder) {
   return "The ID store in '" + dataFolder.string() + "' is in use by another copy of Orvel IDs" +
          (holder.empty() ? std::string() : " (" + holder + ")") +
-         ". Only one copy can change the store at a time: close the other copy, then start this one again.";
+         ". Only one copy can change the store at a time: close the other copy, then try again.";
 }
 
 std::runtime_error LockFailure(const std::filesystem::path& lockFile, const char* what, std::error_code error) {

@@ -97,7 +97,7 @@ TEST_F(EnsureIdStoreTest, ASecondWriterIsToldWhoHoldsTheStoreAndChangesNothing) 
     EXPECT_EQ(std::string(error.what()),
               "The ID store in '" + folders.data.string() + "' is in use by another copy of Orvel IDs (process " +
                   std::to_string(testing::ThisProcessId()) + " on host '" + testing::ThisHostName() +
-                  "'). Only one copy can change the store at a time: close the other copy, then start this one "
+                  "'). Only one copy can change the store at a time: close the other copy, then try "
                   "again.");
   }
   EXPECT_FALSE(second.has_value());
