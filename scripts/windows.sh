@@ -34,6 +34,16 @@ started="$(seconds)"
 step() {
   echo "==== windows: $1 ($(($(seconds) - started)) s) ===="
 }
+# within SECONDS COMMAND...: runs COMMAND every 0.1 s until it succeeds, for at most SECONDS.
+within() {
+  local tries=$(($1 * 10)) _
+  shift
+  for _ in $(seq "$tries"); do
+    "$@" && return 0
+    sleep 0.1
+  done
+  return 1
+}
 
 step "kit"
 if [ ! -f "$archive" ]; then
@@ -106,27 +116,21 @@ start_simulated_tester() {
   : >"$log"
   "$simulator" "$@" >>"$log" 2>&1 &
   background+=("$!")
-  local device=""
-  for _ in $(seq 50); do
-    device="$(sed -n 's/.*Open this device as the serial port: //p' "$log")"
-    [ -n "$device" ] && break
-    sleep 0.1
-  done
-  if [ -z "$device" ]; then
+  if ! within 5 grep -q "Open this device as the serial port: " "$log"; then
     echo "The tester simulator for COM$port did not start: $(cat "$log")" >&2
     exit 1
   fi
-  link_com_port "$port" "$device"
+  link_com_port "$port" "$(sed -n 's/.*Open this device as the serial port: //p' "$log")"
 }
 
 start_pty_pair() {
   local ends="$out/pty-com$1-com$2"
   socat pty,raw,echo=0,link="$ends-a" pty,raw,echo=0,link="$ends-b" &
   background+=("$!")
-  for _ in $(seq 50); do
-    [ -e "$ends-a" ] && [ -e "$ends-b" ] && break
-    sleep 0.1
-  done
+  if ! within 5 test -e "$ends-a" -a -e "$ends-b"; then
+    echo "socat did not make the line between COM$1 and COM$2." >&2
+    exit 1
+  fi
   link_com_port "$1" "$(readlink -f "$ends-a")"
   link_com_port "$2" "$(readlink -f "$ends-b")"
 }
@@ -163,10 +167,7 @@ store="$WINEPREFIX/drive_c/Kestrin/Braketesting IDs/IDGroup.db"
 rm -rf "$WINEPREFIX/drive_c/Kestrin"
 wine "$build/src/app/OrvelIDs.exe" -platform offscreen &
 program="$!"
-for _ in $(seq 300); do
-  [ -f "$store" ] && break
-  sleep 0.1
-done
+within 30 test -f "$store" || true
 kill "$program" 2>/dev/null || true
 wait "$program" 2>/dev/null || true
 if [ ! -f "$store" ]; then
@@ -189,15 +190,7 @@ step "installer"
 installed="$WINEPREFIX/drive_c/Program Files/Orvel IDs"
 menu="$WINEPREFIX/drive_c/ProgramData/Microsoft/Windows/Start Menu/Programs/Orvel IDs"
 # The Wine server stays up until this script ends, so waiting is for what each program
-# leaves behind, for at most 30 s.
-within_30s() {
-  local _
-  for _ in $(seq 300); do
-    "$@" && return 0
-    sleep 0.1
-  done
-  return 1
-}
+# leaves behind.
 installed_whole() {
   [ -f "$installed/OrvelIDs.exe" ] && [ -f "$installed/README.md" ] && [ -f "$menu/Orvel IDs.lnk" ]
 }
@@ -205,13 +198,13 @@ uninstalled() {
   [ ! -e "$installed/OrvelIDs.exe" ] && [ ! -e "$menu" ]
 }
 wine "$package/OrvelIDs-$version-setup.exe" /S
-if ! within_30s installed_whole; then
+if ! within 30 installed_whole; then
   echo "The installer did not install OrvelIDs.exe, README.md and the Start-menu entry in 30 s." >&2
   exit 1
 fi
 # The uninstaller runs from a copy of itself that it starts and does not wait for.
 wine "$installed/Uninstall.exe" /S
-if ! within_30s uninstalled || [ ! -f "$store" ]; then
+if ! within 30 uninstalled || [ ! -f "$store" ]; then
   echo "The uninstaller left the program or its menu entry, or removed C:\\Kestrin." >&2
   exit 1
 fi
