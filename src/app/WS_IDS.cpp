@@ -76,7 +76,7 @@ TIDForm::TIDForm(StoreFolders folders, QWidget* startWindow, PortDeviceMap devic
   Commune.SetSettings(TesterPortSettings());
   Commune.SetComNumber(1);
   Timer1.setInterval(100);
-  connect(&Timer1, &QTimer::timeout, this, [this] { link_.Timer1Timer(); });
+  connect(&Timer1, &QTimer::timeout, this, [this] { link_.Tick(); });
   Timer2.setInterval(1000);
   connect(&Timer2, &QTimer::timeout, this, [this] { Timer2Timer(); });
 
@@ -218,7 +218,6 @@ void TIDForm::FormCreate() {
   Label3->clear();
   Label4->clear();
   PageControl1->setCurrentWidget(GroupNameTab);
-  link_.Aborted = true;
   IDGroupTable.Open();
   TrailerFieldName = kTrailerIdField;
   VehicleFieldName = kVehicleIdField;
@@ -249,7 +248,7 @@ void TIDForm::HandlerFinished() {
 }
 
 void TIDForm::ExitButtonClick() {
-  if (ExitButton->text() == QStringLiteral("Cancel")) {
+  if (link_.Cancellable()) {
     link_.Cancel();
     return;
   }
@@ -261,9 +260,8 @@ void TIDForm::EnableTimer2() {
 }
 
 void TIDForm::Timer2Timer() {
-  const QString status = Label3->text();
-  const bool companyNameDone = status == QStringLiteral("Company ID successfully acquired") ||
-                               status == QStringLiteral("Company ID successfully sent");
+  const bool companyNameDone =
+      link_.LastEnd() == SessionEnd::Succeeded && lastTransfer_ == TransferKind::CompanyName;
   PageControl1->setCurrentWidget(companyNameDone ? CompanyIDTab : GroupNameTab);
   Timer2.stop();
 }

@@ -141,6 +141,12 @@ class TIDForm : public QWidget, private LinkSessionHost {
   void SetSessionCommandsEnabled(bool enabled);
   template <typename Transfer>
   void RunLinkTransfer(Transfer&& transfer);
+  // After an ID list transfer that did not store the group's rows: the grid on the row
+  // whose ID failed, else on the first row.
+  void PlaceGridAfterTransfer(std::size_t slotsDone);
+  // Replaces the shown group's rows through write, given the table's name, with the table
+  // closed meanwhile; the grid then shows the group again, from its first row.
+  void RewriteShownGroup(const std::function<void(const std::string& tableName)>& write);
   // The name of the group whose rows the grid shows.
   std::string ShownGroupName();
   QString ChooseCsvFileWithDialog(CsvFileChoice choice, const QString& suggestedName);
@@ -170,6 +176,9 @@ class TIDForm : public QWidget, private LinkSessionHost {
   // A drop-down close switched to a group since the last New or Delete, whether or not
   // its ID list table could be opened; Delete refuses until then.
   bool groupSwitchedIn_ = false;
+  // Which page a session's success returns to.
+  enum class TransferKind { IdList, CompanyName };
+  TransferKind lastTransfer_ = TransferKind::IdList;
   // Where the file dialogs open: the folder of the last CSV file chosen.
   QString csvFolder_;
 };

@@ -95,10 +95,16 @@ void TIDForm::ImportCsvItemClick() {
                                QDir::toNativeSeparators(chosen).toLatin1().toStdString() + "?";
   if (AskConfirmation(question, ConfirmButtons::YesNoCancel) != BoxResult::Yes) return;
 
+  RewriteShownGroup([&](const std::string& tableName) {
+    ReplaceIdListRows(folders_.idLists, tableName, {TrailerFieldName, VehicleFieldName}, pairs);
+  });
+}
+
+void TIDForm::RewriteShownGroup(const std::function<void(const std::string& tableName)>& write) {
   const std::string tableName = IDListTable.TableName();
   IDListTable.Close();
   try {
-    ReplaceIdListRows(folders_.idLists, tableName, {TrailerFieldName, VehicleFieldName}, pairs);
+    write(tableName);
   } catch (...) {
     // The old rows are still there, whole; the grid shows them again.
     IDListTable.Open();

@@ -14,6 +14,8 @@
 #include "app/WS_IDS.h"
 #include "link/CompanyNameTransfer.h"
 #include "link/IdListTransfer.h"
+#include "link/TesterAddresses.h"
+#include "store/IdListRows.h"
 
 namespace orvel {
 namespace {
@@ -49,12 +51,13 @@ void TIDForm::SetSessionCommandsEnabled(bool enabled) {
 }
 
 void TIDForm::ReadIDButtonClick() {
+  lastTransfer_ = TransferKind::CompanyName;
   RunLinkTransfer([this] {
-    ReadCompanyName(link_, [this](const std::string& name) {
-      Edit3->setText(QString::fromLatin1(name));
+    if (const auto name = ReadCompanyName(link_)) {
+      Edit3->setText(QString::fromLatin1(*name));
       // A full 16-character name is wider than the box: show its beginning.
       Edit3->setCursorPosition(0);
-    });
+    }
   });
 }
 
@@ -64,15 +67,61 @@ void TIDForm::SendIDButtonClick() {
     ShowInformation(TesterCharactersRefusal("The company name"));
     return;
   }
+  lastTransfer_ = TransferKind::CompanyName;
   RunLinkTransfer([this, &companyName] { SendCompanyName(link_, companyName.toLatin1().toStdString()); });
 }
 
 void TIDForm::UploadButtonClick() {
-  RunLinkTransfer([this] { ReadIdList(link_, IDListTable, {TrailerFieldName, VehicleFieldName}); });
+  if (!IDListTable.Active()) {
+    ShowInformation("Please select a group to write to");
+    return;
+  }
+  if (const auto problem = IdListProblem(IDListTable)) {
+    ShowInformation(*problem);
+    return;
+  }
+  if (!Confirm("Overwrite all current IDs?")) return;
+  lastTransfer_ = TransferKind::IdList;
+  RunLinkTransfer([this] {
+    std::size_t idsRead = 0;
+    const std::optional<IdPairs> pairs = ReadIdList(link_, [&idsRead](std::size_t, const std::string&) { ++idsRead; });
+    if (pairs) {
+      RewriteShownGroup([&](const std::string& tableName) {
+        StoreReadPairs(folders_.idLists, tableName, {TrailerFieldName, VehicleFieldName}, *pairs);
+      });
+    } else {
+      PlaceGridAfterTransfer(idsRead % SlotCount);
+    }
+  });
 }
 
 void TIDForm::DownLoadButtonClick() {
-  RunLinkTransfer([this] { SendIdList(link_, IDListTable, {TrailerFieldName, VehicleFieldName}); });
+  if (!IDListTable.Active()) {
+    ShowInformation("Please select a group to read from");
+    return;
+  }
+  if (const auto problem = IdListProblem(IDListTable)) {
+    ShowInformation(*problem);
+    return;
+  }
+  if (!IDGrid->StoreCurrentRow()) return;
+  const IdPairs rows = ReadIdListRows(folders_.idLists, IDListTable.TableName(), {TrailerFieldName, VehicleFieldName});
+  lastTransfer_ = TransferKind::IdList;
+  RunLinkTransfer([this, &rows] {
+    std::size_t idsSent = 0;
+    SendIdList(link_, rows, [&idsSent](std::size_t, const std::string&) { ++idsSent; });
+    PlaceGridAfterTransfer(idsSent / 2);
+  });
+}
+
+void TIDForm::PlaceGridAfterTransfer(std::size_t slotsDone) {
+  if (link_.LastEnd() == SessionEnd::Failed && static_cast<int>(slotsDone) < IDListTable.RecordCount()) {
+    // After a failure the grid stays on the row whose ID failed, so the operator sees
+    // where the transfer stopped.
+    IDListTable.SetRecNo(static_cast<int>(slotsDone) + 1);
+  } else {
+    IDListTable.First();
+  }
 }
 
 void TIDForm::ShowStatusPage() { PageControl1->setCurrentWidget(StatusTab); }

@@ -25,7 +25,7 @@ const std::map<std::string_view, CommandRule>& CommandRules() {
       {"import", {2, 2, {"--index", "--replace"}}},
       {"ports", {0, 0, {"--device"}}},
       {"read", {1, 1, {"--index", "--port", "--device", "--yes", "--search-time"}}},
-      {"send", {1, 1, {"--index", "--port", "--device", "--yes", "--search-time"}}},
+      {"send", {1, 1, {"--index", "--port", "--device", "--yes", "--search-time", "--verify"}}},
       {"company", {0, 1, {"--port", "--device", "--search-time"}}},
   };
   return rules;
@@ -65,6 +65,8 @@ void SetOption(CommandLine& line, std::string_view option, std::string_view valu
     line.force = true;
   } else if (option == "--replace") {
     line.replace = true;
+  } else if (option == "--verify") {
+    line.verify = true;
   } else if (option == "--yes" || option == "-y") {
     line.yes = true;
   } else if (option == "--help" || option == "-h") {
@@ -173,6 +175,8 @@ Options:
   --search-time SECONDS   read, send, company: give up the search for the tester
                           after this long (default 30).
   -y, --yes               read, send: answer Yes to the transfer's question.
+  --verify                send: read the 64 IDs back afterwards and name the slots
+                          that differ (exit status 5 when any do).
   -h, --help              Show this help.
   --version               Show the version.
 

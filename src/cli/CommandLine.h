@@ -25,6 +25,8 @@ struct CommandLine {
   bool force = false;
   bool replace = false;
   bool yes = false;
+  // send: read the IDs back afterwards and report the slots that differ.
+  bool verify = false;
   bool help = false;
   bool version = false;
   std::chrono::seconds searchTime{30};

@@ -51,7 +51,7 @@ void HeadlessHost::CancelFor(bool& reason) {
 
 void HeadlessHost::ProcessPendingEvents() {
   if (session_ == nullptr) throw std::logic_error("HeadlessHost: no session attached");
-  if (stops_.Requested() && !stopRequested_ && !session_->Aborted) CancelFor(stopRequested_);
+  if (stops_.Requested() && !stopRequested_ && session_->Cancellable()) CancelFor(stopRequested_);
 }
 
 void HeadlessHost::ProcessEvents() {
@@ -68,11 +68,11 @@ void HeadlessHost::ProcessEvents() {
   }
   // Ticks keep their phase; a loop that fell behind catches up with one tick, as a timer does.
   nextTick_ = std::max(nextTick_ + PollPeriod(), Clock::now());
-  if (!session_->Identified && !session_->Aborted && Clock::now() - searchStartedAt_ >= searchTime_) {
+  if (session_->Searching() && Clock::now() - searchStartedAt_ >= searchTime_) {
     CancelFor(searchGaveUp_);
     return;
   }
-  session_->Timer1Timer();
+  session_->Tick();
 }
 
 void HeadlessHost::ShowInformation(const std::string& text) {

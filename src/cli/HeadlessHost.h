@@ -57,7 +57,8 @@ class HeadlessHost : public LinkSessionHost {
   void ShowInformation(const std::string& text) override;
   bool Confirm(const std::string& question) override;
   void NotifyPortRefused(const std::string& advice) override;
-  void ShowSlotDone(std::size_t slot, const std::string& column) override;
+  // The transfer has read or sent this slot's ID in this column.
+  void ShowSlotDone(std::size_t slot, const std::string& column);
 
  private:
   using Clock = std::chrono::steady_clock;

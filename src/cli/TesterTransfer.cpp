@@ -55,14 +55,16 @@ std::string WhereSearched(const CommandLine& line) {
                              " s. Check that it is switched on and its cable is plugged in; 'orvel-ids ports' "
                              "lists the ports this user can open. Nothing was transferred.");
   }
-  if (host.StopRequested()) throw ECommandFailed(ExitStatus::Cancelled, "Cancelled.");
+  // What the Cancel left behind, where the transfer says it, has gone out as a note.
+  const std::string cancelled = "Cancelled.";
+  if (host.StopRequested()) throw ECommandFailed(ExitStatus::Cancelled, cancelled);
   switch (session.LastEnd()) {
     case SessionEnd::Failed:
       throw ECommandFailed(ExitStatus::NoReply, host.LastMessage().value_or("The tester stopped answering") +
                                                     ": the tester stopped answering. Check the cable and that "
                                                     "the tester is idle, then run the command again.");
     case SessionEnd::Cancelled:
-      throw ECommandFailed(ExitStatus::Cancelled, "Cancelled.");
+      throw ECommandFailed(ExitStatus::Cancelled, cancelled);
     case SessionEnd::None:
       if (host.QuestionDeclined()) throw ECommandFailed(ExitStatus::Cancelled, "Answered No: nothing was transferred.");
       throw ECommandFailed(ExitStatus::BadInput, host.LastMessage().value_or("The transfer was refused") +
@@ -81,7 +83,7 @@ Answering AnsweringFor(const CommandLine& line) {
 }
 
 void RunTesterTransfer(const CommandLine& line, std::size_t steps, Answering answering,
-                       const std::function<void(LinkSession&)>& transfer) {
+                       const std::function<void(LinkSession&, const SlotProgress&)>& transfer) {
   const TesterLine testerLine = LineFor(line);
   StopRequests stops;
   ProgressDisplay progress(std::cerr, ::isatty(STDERR_FILENO) != 0, steps);
@@ -89,11 +91,10 @@ void RunTesterTransfer(const CommandLine& line, std::size_t steps, Answering ans
   TSerialPort port(testerLine.devices);
   port.SetSettings(TesterPortSettings());
   SerialLinkPort linkPort(port, testerLine.devices);
-  LinkSession session(linkPort, host);
-  session.FirstPortNumber = testerLine.firstPort;
+  LinkSession session(linkPort, host, testerLine.firstPort);
   host.Attach(session);
   try {
-    transfer(session);
+    transfer(session, [&host](std::size_t slot, const std::string& column) { host.ShowSlotDone(slot, column); });
     // A failed transfer leaves its session open for the window's Cancel; here it ends.
     if (linkPort.IsOpen()) session.EndLinkSession();
   } catch (const EPortLost& lost) {

@@ -5,6 +5,7 @@
 
 #include "cli/CommandLine.h"
 #include "cli/HeadlessHost.h"
+#include "link/IdListTransfer.h"
 
 namespace orvel {
 class LinkSession;
@@ -16,8 +17,9 @@ namespace orvel::cli {
 // ports the command line allows, the search, the transfer's requests, the end. Returns
 // once it succeeded; throws ECommandFailed saying how it ended otherwise (not found, no
 // reply, cancelled, refused before it began).
+// The transfer is given the session and the progress display's slot steps.
 void RunTesterTransfer(const CommandLine& line, std::size_t steps, Answering answering,
-                       const std::function<void(LinkSession&)>& transfer);
+                       const std::function<void(LinkSession&, const SlotProgress&)>& transfer);
 
 // How questions are answered: --yes, else on a terminal, else No.
 Answering AnsweringFor(const CommandLine& line);

@@ -1,5 +1,7 @@
 // read, send and company: the window's transfers, headless.
 #include <iostream>
+#include <optional>
+#include <tuple>
 
 #include "cli/CommandStore.h"
 #include "cli/Commands.h"
@@ -8,6 +10,11 @@
 #include "cli/TesterTransfer.h"
 #include "link/CompanyNameTransfer.h"
 #include "link/IdListTransfer.h"
+#include "link/LinkSession.h"
+#include "link/LinkSessionHost.h"
+#include "link/TesterAddresses.h"
+#include "link/WireText.h"
+#include "store/IdListRows.h"
 #include "store/GroupManagement.h"
 #include "store/StoreSchema.h"
 #include "tables/FieldText.h"
@@ -18,11 +25,46 @@ namespace {
 // Every ID of the list: 32 Trailer IDs and 32 Vehicle IDs.
 constexpr std::size_t kIdListSteps = 64;
 
-const IdListFields kFields{kTrailerIdField, kVehicleIdField};
+const IdListFieldNames kFields{kTrailerIdField, kVehicleIdField};
 
 std::string TrimmedRight(std::string text) {
   text.erase(text.find_last_not_of(' ') + 1);
   return text;
+}
+
+// A group's rows as the tester holds them once sent: the first 32, padded with blanks.
+IdPairs AsSent(const IdPairs& rows) {
+  IdPairs sent(SlotCount);
+  for (std::size_t slot = 0; slot < SlotCount && slot < rows.size(); ++slot) sent[slot] = rows[slot];
+  for (IdPair& pair : sent) {
+    PadTo16(pair.trailer);
+    PadTo16(pair.vehicle);
+  }
+  return sent;
+}
+
+// Reads the tester's pairs back after a Send and names every slot that differs.
+void VerifySent(const CommandLine& line, const IdPairs& rows) {
+  std::cerr << "Reading the IDs back to verify them.\n";
+  std::optional<IdPairs> held;
+  RunTesterTransfer(line, kIdListSteps, Answering::Yes, [&](LinkSession& session, const SlotProgress& progress) {
+    held = ReadIdList(session, progress);
+  });
+  const IdPairs sent = AsSent(rows);
+  std::string differences;
+  for (std::size_t slot = 0; slot < SlotCount; ++slot) {
+    for (const auto& [column, want, got] : {std::tuple{"Trailer ID", &sent[slot].trailer, &held.value()[slot].trailer},
+                                            {"Vehicle ID", &sent[slot].vehicle, &held.value()[slot].vehicle}}) {
+      if (*want == *got) continue;
+      differences += "\n  slot " + std::to_string(slot + 1) + ", " + column + ": sent '" +
+                     Latin1ToUtf8(TrimmedRight(*want)) + "', the tester holds '" + Latin1ToUtf8(TrimmedRight(*got)) + "'";
+    }
+  }
+  if (!differences.empty()) {
+    throw ECommandFailed(ExitStatus::NoReply,
+                         "The tester does not hold what was sent:" + differences + "\nSend the group again.");
+  }
+  std::cerr << "Verified: the tester holds the group's 32 pairs.\n";
 }
 
 }  // namespace
@@ -36,20 +78,25 @@ ExitStatus ReadGroup(const CommandLine& line) {
   if (made) {
     const std::string newName = NewGroupNameOperand(line.operands.at(0));
     TTable scratch;
-    AddGroup(store.GroupTable(), scratch, store.Folders().idLists, newName, LocalStampClock(),
-             {kTrailerIdField, kVehicleIdField});
+    AddGroup(store.GroupTable(), scratch, store.Folders().idLists, newName, LocalStampClock(), kFields);
     group = store.Groups().back();
     std::cerr << "Made the new group '" << Latin1ToUtf8(name) << "'.\n";
   }
-  TTable idList;
-  OpenIdList(idList, store.Folders(), *group);
   try {
+    TTable idList;
+    OpenIdList(idList, store.Folders(), *group);
+    std::optional<IdPairs> pairs;
     // A group made for this read has nothing to overwrite.
     RunTesterTransfer(line, kIdListSteps, made ? Answering::Yes : AnsweringFor(line),
-                      [&](LinkSession& session) { ReadIdList(session, idList, kFields); });
+                      [&](LinkSession& session, const SlotProgress& progress) {
+                        if (const auto problem = IdListProblem(idList)) return session.Host().ShowInformation(*problem);
+                        if (!session.Host().Confirm("Overwrite all current IDs?")) return;
+                        pairs = ReadIdList(session, progress);
+                      });
+    idList.Close();
+    StoreReadPairs(store.Folders().idLists, group->tableName, kFields, pairs.value());
   } catch (...) {
     if (made) {
-      idList.Close();
       store.DeleteGroup(*group);
       std::cerr << "The new group '" << Latin1ToUtf8(name) << "' was removed again.\n";
     }
@@ -66,23 +113,26 @@ ExitStatus SendGroup(const CommandLine& line) {
   const GroupEntry group = store.FindGroup(name, line.index);
   TTable idList;
   OpenIdList(idList, store.Folders(), group);
+  if (const auto problem = IdListProblem(idList)) throw ECommandFailed(ExitStatus::StoreError, *problem);
+  const IdPairs rows = ReadIdListRows(store.Folders().idLists, group.tableName, kFields);
   RunTesterTransfer(line, kIdListSteps, AnsweringFor(line),
-                    [&](LinkSession& session) { SendIdList(session, idList, kFields); });
+                    [&](LinkSession& session, const SlotProgress& progress) { SendIdList(session, rows, progress); });
   std::cerr << "Sent group '" << Latin1ToUtf8(name) << "' into the tester.\n";
+  if (line.verify) VerifySent(line, rows);
   return ExitStatus::Success;
 }
 
 ExitStatus TransferCompanyName(const CommandLine& line) {
   if (!line.operands.empty()) {
     const std::string name = CompanyNameOperand(line.operands.front());
-    RunTesterTransfer(line, 0, AnsweringFor(line), [&](LinkSession& session) { SendCompanyName(session, name); });
+    RunTesterTransfer(line, 0, AnsweringFor(line),
+                      [&](LinkSession& session, const SlotProgress&) { SendCompanyName(session, name); });
     return ExitStatus::Success;
   }
-  std::string name;
-  RunTesterTransfer(line, 0, AnsweringFor(line), [&](LinkSession& session) {
-    ReadCompanyName(session, [&name](const std::string& read) { name = read; });
-  });
-  std::cout << Latin1ToUtf8(TrimmedRight(name)) << '\n';
+  std::optional<std::string> name;
+  RunTesterTransfer(line, 0, AnsweringFor(line),
+                    [&](LinkSession& session, const SlotProgress&) { name = ReadCompanyName(session); });
+  std::cout << Latin1ToUtf8(TrimmedRight(name.value_or(std::string()))) << '\n';
   return ExitStatus::Success;
 }
 

@@ -2,52 +2,42 @@
 
 #include "link/LinkSession.h"
 #include "link/LinkSessionHost.h"
+#include "link/TransferEnds.h"
 #include "link/WireText.h"
 
 namespace orvel {
 namespace {
 
-// The single exchange of a company name transfer, once the session has started.
-template <typename OnReply>
-void ExchangeCompanyName(LinkSession& session, RequestCode code, const std::string& failureMessage, OnReply&& onReply) {
-  session.SendRequest(code, CompanyNameAddress);
-  switch (session.WaitForReply()) {
-    case WaitOutcome::Reply:
-      onReply();
-      return;
-    case WaitOutcome::NoReply:
-      session.Fail(failureMessage);
-      return;
-    case WaitOutcome::Cancelled:
-      session.EndCancelled();
-      return;
-  }
+// The single exchange of a company name transfer: its answer when the transfer succeeded.
+std::optional<std::string> ExchangeCompanyName(LinkSession& session, RequestCode code, const std::string& payload,
+                                               const std::string& successText, const TransferStops& stops) {
+  std::optional<std::string> answer;
+  session.Run([&] {
+    if (!session.Begin()) return;
+    const ExchangeResult result = session.Exchange(code, CompanyNameAddress, payload);
+    if (result.outcome != ExchangeOutcome::Answered) return StopTransfer(session, result.outcome, stops);
+    if (ConcludeTransfer(session, successText, stops)) answer = result.answer;
+  });
+  return answer;
 }
 
 }  // namespace
 
-void SendCompanyName(LinkSession& session, const std::string& companyName) {
+bool SendCompanyName(LinkSession& session, const std::string& companyName) {
   if (const auto reason = UnsendableTextReason(companyName)) {
     session.Host().ShowInformation("The company name cannot be sent: it " + *reason + ". Correct it, then send again.");
-    return;
+    return false;
   }
-  session.Run([&] {
-    if (!session.Begin()) return;
-    session.PayloadText = companyName;
-    PadTo16(session.PayloadText);
-    ExchangeCompanyName(session, RequestCode::Write, "Unable to send data",
-                        [&] { session.Succeed("Company ID successfully sent"); });
-  });
+  const TransferStops stops{"Unable to send data",
+                            std::string(kOutOfStep) + " The tester may still hold its old company name. Send again.",
+                            {}, {}};
+  return ExchangeCompanyName(session, RequestCode::Write, companyName, "Company ID successfully sent", stops)
+      .has_value();
 }
 
-void ReadCompanyName(LinkSession& session, const std::function<void(const std::string&)>& show) {
-  session.Run([&] {
-    if (!session.Begin()) return;
-    ExchangeCompanyName(session, RequestCode::Read, "Unable to read data", [&] {
-      show(session.AnswerText());
-      session.Succeed("Company ID successfully acquired");
-    });
-  });
+std::optional<std::string> ReadCompanyName(LinkSession& session) {
+  const TransferStops stops{"Unable to read data", std::string(kOutOfStep) + " Read again.", {}, {}};
+  return ExchangeCompanyName(session, RequestCode::Read, {}, "Company ID successfully acquired", stops);
 }
 
 }  // namespace orvel

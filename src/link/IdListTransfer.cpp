@@ -1,80 +1,38 @@
 #include "link/IdListTransfer.h"
 
-#include <algorithm>
-#include <optional>
+#include <cctype>
+#include <tuple>
 #include <utility>
 
-#include "link/LinkPort.h"
 #include "link/LinkSession.h"
 #include "link/LinkSessionHost.h"
+#include "link/TransferEnds.h"
 #include "link/WireText.h"
-#include "tables/TTable.h"
 
 namespace orvel {
 namespace {
 
-// Stops the grid following the table while the transfer walks its rows, and lets it
-// follow again on every way out.
-class ControlsHeld {
- public:
-  explicit ControlsHeld(TTable& table) : table_(table) { table_.DisableControls(); }
-  ~ControlsHeld() { table_.EnableControls(); }
-  ControlsHeld(const ControlsHeld&) = delete;
-  ControlsHeld& operator=(const ControlsHeld&) = delete;
+constexpr const char* kTrailerColumn = "Trailer ID";
+constexpr const char* kVehicleColumn = "Vehicle ID";
 
- private:
-  TTable& table_;
-};
-
-// One exchange of the transfer. A failure or Cancel ends the transfer here: the failed
-// state with its message, or the cancel end.
-WaitOutcome Exchange(LinkSession& session, RequestCode code, TesterAddress address, const std::string& failureMessage) {
-  session.SendRequest(code, address);
-  const WaitOutcome outcome = session.WaitForReply();
-  if (outcome == WaitOutcome::NoReply) session.Fail(failureMessage);
-  if (outcome == WaitOutcome::Cancelled) session.EndCancelled();
-  return outcome;
+const TransferStops& ReadStops() {
+  static const TransferStops stops{std::string("Unable to read data. ") + kGroupKept,
+                                   std::string(kOutOfStep) + " " + kGroupKept + " Read again.", kGroupKept, {}};
+  return stops;
 }
 
-// The grid goes back to the first row after a success or a Cancel; after a failure it
-// stays on the row whose ID failed, so the operator sees where the transfer stopped.
-void PlaceCursorAfter(WaitOutcome outcome, TTable& idList, std::size_t failedSlot) {
-  if (outcome != WaitOutcome::NoReply) {
-    idList.First();
-  } else if (static_cast<int>(failedSlot) < idList.RecordCount()) {
-    idList.SetRecNo(static_cast<int>(failedSlot) + 1);
-  }
+std::string Slots(std::size_t first, std::size_t last) {
+  return first == last ? "slot " + std::to_string(first)
+                       : "slots " + std::to_string(first) + " to " + std::to_string(last);
 }
 
-// Why the group's table cannot take part in a transfer, or nothing when it can: its file
-// must still be there and readable, whatever happened to it since it was opened.
-std::optional<std::string> IdListProblem(const TTable& idList) {
-  const std::string which =
-      "The ID list of this group (table \"" + idList.TableName() + "\" in " + idList.DatabaseName() + ")";
-  if (!idList.Exists()) {
-    return which + " is no longer on disk. Delete the group, or restore its file, then try again.";
-  }
-  try {
-    TTable probe;
-    probe.SetDatabaseName(idList.DatabaseName());
-    probe.SetTableName(idList.TableName());
-    probe.Open();
-  } catch (const std::exception& error) {
-    return which + " cannot be read: " + error.what() + " Delete the group, or restore its file, then try again.";
-  }
-  return std::nullopt;
-}
-
-// The first row that cannot be sent and why, with the cursor left on it, or nothing when
-// every row that goes to the tester can.
-std::optional<std::string> UnsendableRow(TTable& idList, const IdListFields& fields) {
-  ControlsHeld held(idList);
-  const int rows = std::min(idList.RecordCount(), static_cast<int>(SlotCount));
-  for (int row = 1; row <= rows; ++row) {
-    idList.SetRecNo(row);
-    for (const auto& [field, name] : {std::pair{&fields.trailer, "Trailer ID"}, {&fields.vehicle, "Vehicle ID"}}) {
-      if (const auto reason = UnsendableTextReason(idList.FieldByName(*field).AsString())) {
-        return "Row " + std::to_string(row) + " cannot be sent: its " + name + " " + *reason +
+// The first row that cannot be sent and why, or nothing when every row that goes to the
+// tester can.
+std::optional<std::string> UnsendableRow(const IdPairs& rows) {
+  for (std::size_t row = 0; row < rows.size() && row < SlotCount; ++row) {
+    for (const auto& [text, column] : {std::pair{&rows[row].trailer, kTrailerColumn}, {&rows[row].vehicle, kVehicleColumn}}) {
+      if (const auto reason = UnsendableTextReason(*text)) {
+        return "Row " + std::to_string(row + 1) + " cannot be sent: its " + column + " " + *reason +
                ". Correct the row, then send again. Nothing was sent.";
       }
     }
@@ -82,124 +40,88 @@ std::optional<std::string> UnsendableRow(TTable& idList, const IdListFields& fie
   return std::nullopt;
 }
 
-void StoreInSlotRow(TTable& idList, std::size_t slot, const std::string& field, const std::string& text) {
-  const int row = static_cast<int>(slot) + 1;
-  if (row <= idList.RecordCount()) {
-    idList.SetRecNo(row);
-    idList.Edit();
-  } else {
-    idList.Append();
-  }
-  try {
-    idList.FieldByName(field).SetAsString(text);
-    idList.Post();
-  } catch (...) {
-    // The row must show what is stored, not an ID the store refused.
-    idList.Cancel();
-    throw;
-  }
-}
-
-std::string SlotRowText(TTable& idList, std::size_t slot, const std::string& field) {
-  const int row = static_cast<int>(slot) + 1;
-  if (row > idList.RecordCount()) return std::string();
-  idList.SetRecNo(row);
-  return idList.FieldByName(field).AsString();
-}
-
-// Reads one address series into one column, storing each ID as it arrives.
-WaitOutcome ReadSeries(LinkSession& session, TTable& idList, const std::string& field,
-                       TesterAddress (*address)(std::size_t), std::size_t& slot) {
-  idList.First();
-  for (slot = 0; slot < SlotCount; ++slot) {
-    const WaitOutcome outcome = Exchange(session, RequestCode::Read, address(slot), "Unable to read data");
-    if (outcome != WaitOutcome::Reply) return outcome;
-    StoreInSlotRow(idList, slot, field, session.AnswerText());
-    session.Host().ShowSlotDone(slot + 1, field);
-  }
-  return WaitOutcome::Reply;
-}
-
-WaitOutcome SendText(LinkSession& session, const std::string& text, TesterAddress address) {
-  session.PayloadText = text;
-  PadTo16(session.PayloadText);
-  return Exchange(session, RequestCode::Write, address, "Unable to send data");
-}
-
-std::string RowCountQuestion(int rows) {
+std::string RowCountQuestion(std::size_t rows) {
   const std::string count = std::to_string(rows);
-  if (rows > static_cast<int>(SlotCount)) {
+  if (rows > SlotCount) {
     return "This group has " + count + " rows but the tester holds 32 pairs: rows 33 to " + count +
            " will not be sent. Send the first 32 rows?";
   }
-  const std::string firstEmpty = std::to_string(rows + 1);
-  return "This group has " + count + " rows but the tester holds 32 pairs: slots " + firstEmpty +
-         " to 32 will be cleared in the tester. Send?";
+  return "This group has " + count + " rows but the tester holds 32 pairs: " + Slots(rows + 1, SlotCount) +
+         " will be cleared in the tester. Send?";
+}
+
+TransferStops SendStops(std::size_t acknowledgedWrites) {
+  const std::string holds = TesterAfterPartialSend(acknowledgedWrites);
+  return {"Unable to send data. " + holds,
+          std::string(kOutOfStep) + " Some slots may not hold the group's IDs. Send again to complete the list.",
+          {},
+          holds};
 }
 
 }  // namespace
 
-void ReadIdList(LinkSession& session, TTable& idList, const IdListFields& fields) {
-  LinkSessionHost& host = session.Host();
-  if (!idList.Active()) {
-    host.ShowInformation("Please select a group to write to");
-    return;
+std::string TesterAfterPartialSend(std::size_t acknowledgedWrites) {
+  if (acknowledgedWrites >= 2 * SlotCount) return "The tester acknowledged every ID of the group.";
+  const std::size_t whole = acknowledgedWrites / 2;
+  const bool trailerOnly = acknowledgedWrites % 2 == 1;
+  std::string text;
+  if (whole > 0) text += Slots(1, whole) + (whole == 1 ? " holds" : " hold") + " the group's pairs; ";
+  if (trailerOnly) text += Slots(whole + 1, whole + 1) + " has its new Trailer ID beside its old Vehicle ID; ";
+  const std::size_t firstOld = whole + (trailerOnly ? 2 : 1);
+  if (firstOld <= SlotCount) {
+    text += Slots(firstOld, SlotCount) + (firstOld == SlotCount ? " still holds" : " still hold") + " the tester's old IDs";
   }
-  if (const auto problem = IdListProblem(idList)) {
-    host.ShowInformation(*problem);
-    return;
-  }
-  if (!host.Confirm("Overwrite all current IDs?")) return;
-  session.Run([&] {
-    if (!session.Begin()) return;
-    host.SetStatusText("Receiving IDs on Com " + std::to_string(session.Port().ComNumber()));
-    ControlsHeld held(idList);
-    std::size_t slot = 0;
-    WaitOutcome outcome = ReadSeries(session, idList, fields.trailer, TrailerAddress, slot);
-    if (outcome == WaitOutcome::Reply) outcome = ReadSeries(session, idList, fields.vehicle, VehicleAddress, slot);
-    if (outcome == WaitOutcome::Reply) session.Succeed("IDs successfully acquired");
-    PlaceCursorAfter(outcome, idList, slot);
-  });
+  text += " (the ID being sent when the transfer stopped may or may not have arrived). Send again to complete the list.";
+  text[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(text[0])));
+  return text;
 }
 
-void SendIdList(LinkSession& session, TTable& idList, const IdListFields& fields) {
-  LinkSessionHost& host = session.Host();
-  if (!idList.Active()) {
-    host.ShowInformation("Please select a group to read from");
-    return;
-  }
-  if (const auto problem = IdListProblem(idList)) {
-    host.ShowInformation(*problem);
-    return;
-  }
-  if (const auto unsendable = UnsendableRow(idList, fields)) {
-    host.ShowInformation(*unsendable);
-    return;
-  }
-  idList.First();
-  if (idList.RecordCount() != static_cast<int>(SlotCount) && !host.Confirm(RowCountQuestion(idList.RecordCount()))) {
-    return;
-  }
+std::optional<IdPairs> ReadIdList(LinkSession& session, const SlotProgress& progress) {
+  std::optional<IdPairs> read;
   session.Run([&] {
     if (!session.Begin()) return;
-    host.SetStatusText("Sending IDs on Com" + std::to_string(session.Port().ComNumber()));
-    WaitOutcome outcome = WaitOutcome::Reply;
-    {
-      ControlsHeld held(idList);
-      std::size_t slot = 0;
-      for (; slot < SlotCount; ++slot) {
-        outcome = SendText(session, SlotRowText(idList, slot, fields.trailer), TrailerAddress(slot));
-        if (outcome == WaitOutcome::Reply) {
-          host.ShowSlotDone(slot + 1, fields.trailer);
-          outcome = SendText(session, SlotRowText(idList, slot, fields.vehicle), VehicleAddress(slot));
-        }
-        if (outcome == WaitOutcome::Reply) host.ShowSlotDone(slot + 1, fields.vehicle);
-        if (outcome != WaitOutcome::Reply) break;
+    session.Host().SetStatusText("Receiving IDs on Com " + std::to_string(session.ComNumber()));
+    IdPairs pairs(SlotCount);
+    for (const auto& [column, address] : {std::pair{kTrailerColumn, &TrailerAddress}, {kVehicleColumn, &VehicleAddress}}) {
+      for (std::size_t slot = 0; slot < SlotCount; ++slot) {
+        const ExchangeResult result = session.Exchange(RequestCode::Read, address(slot));
+        if (result.outcome != ExchangeOutcome::Answered) return StopTransfer(session, result.outcome, ReadStops());
+        (column == kTrailerColumn ? pairs[slot].trailer : pairs[slot].vehicle) = result.answer;
+        if (progress) progress(slot + 1, column);
       }
-      PlaceCursorAfter(outcome, idList, slot);
     }
-    if (outcome == WaitOutcome::Reply) session.Succeed("IDs successfully sent");
+    if (ConcludeTransfer(session, "IDs successfully acquired", ReadStops())) read = std::move(pairs);
   });
+  return read;
+}
+
+bool SendIdList(LinkSession& session, const IdPairs& rows, const SlotProgress& progress) {
+  LinkSessionHost& host = session.Host();
+  if (const auto unsendable = UnsendableRow(rows)) {
+    host.ShowInformation(*unsendable);
+    return false;
+  }
+  if (rows.size() != SlotCount && !host.Confirm(RowCountQuestion(rows.size()))) return false;
+  bool sent = false;
+  session.Run([&] {
+    if (!session.Begin()) return;
+    host.SetStatusText("Sending IDs on Com" + std::to_string(session.ComNumber()));
+    std::size_t acknowledged = 0;
+    for (std::size_t slot = 0; slot < SlotCount; ++slot) {
+      const IdPair pair = slot < rows.size() ? rows[slot] : IdPair{};
+      for (const auto& [column, text, address] : {std::tuple{kTrailerColumn, &pair.trailer, TrailerAddress(slot)},
+                                                  {kVehicleColumn, &pair.vehicle, VehicleAddress(slot)}}) {
+        const ExchangeResult result = session.Exchange(RequestCode::Write, address, *text);
+        if (result.outcome != ExchangeOutcome::Answered) {
+          return StopTransfer(session, result.outcome, SendStops(acknowledged));
+        }
+        ++acknowledged;
+        if (progress) progress(slot + 1, column);
+      }
+    }
+    sent = ConcludeTransfer(session, "IDs successfully sent", SendStops(acknowledged));
+  });
+  return sent;
 }
 
 }  // namespace orvel

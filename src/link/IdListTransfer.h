@@ -1,35 +1,42 @@
 #pragma once
 
+#include <cstddef>
+#include <functional>
+#include <optional>
 #include <string>
+
+#include "store/IdPairs.h"
 
 namespace orvel {
 
 class LinkSession;
-class TTable;
 
-// The field names of the ID list table, as the window holds them.
-struct IdListFields {
-  std::string trailer;
-  std::string vehicle;
-};
+// A transfer has read or sent the ID of this slot (1 to 32) in this column ("Trailer ID"
+// or "Vehicle ID"), for front ends that show progress.
+using SlotProgress = std::function<void(std::size_t slot, const std::string& column)>;
 
-// Both refuse, with one message and before anything else, a group whose table is no
-// longer on disk or cannot be read. After a success or a Cancel the table's cursor is on
-// the first row; after a failure, on the row whose ID failed.
-//
-// Read IDs: copies the tester's 32 pairs into the open ID list table, all Trailer IDs
-// first, then all Vehicle IDs, each stored with its trailing blanks as soon as it
-// arrives. Row n takes slot n; a table with fewer than 32 rows gets the missing rows
-// appended, and rows after the 32nd keep their values.
-void ReadIdList(LinkSession& session, TTable& idList, const IdListFields& fields);
+// Said of the group whenever a Read does not complete.
+inline constexpr const char* kGroupKept = "The group was not changed.";
 
-// Send IDs: writes the open ID list table into the tester row by row, Trailer ID then
-// Vehicle ID, each padded with blanks to 16 characters. The tester has 32 slots: rows
-// after the 32nd are not sent, and the slots of rows a shorter table lacks are cleared
-// with blanks, so the tester ends up holding exactly the table's first 32 pairs. When
-// the table does not have 32 rows, the operator is told which and asked first. A row
-// that cannot be sent (a control character, more than 16 characters) is named to the
-// operator before the session starts, and nothing is sent.
-void SendIdList(LinkSession& session, TTable& idList, const IdListFields& fields);
+// Read IDs: the tester's 32 pairs, all Trailer IDs first, then all Vehicle IDs, each with
+// its trailing blanks. Only a whole list comes back, so that the caller stores all 32
+// pairs in one step or nothing: a pair is never half new. Nothing comes back when the
+// read failed, came out of step or was cancelled; the session has then told the operator
+// that the group was not changed.
+std::optional<IdPairs> ReadIdList(LinkSession& session, const SlotProgress& progress = {});
+
+// Send IDs: writes a group's rows into the tester row by row, Trailer ID then Vehicle ID,
+// each padded with blanks to 16 characters. The tester has 32 slots: rows after the 32nd
+// are not sent, and the slots of rows a shorter group lacks are cleared with blanks, so
+// the tester ends up holding exactly the group's first 32 pairs. When the group does not
+// have 32 rows, the operator is told which and asked first. A row that cannot be sent (a
+// control character, more than 16 characters) is named to the operator before the
+// session starts, and nothing is sent. A Send that stops part way says which slots the
+// tester acknowledged and which still hold their old IDs. True on success.
+bool SendIdList(LinkSession& session, const IdPairs& rows, const SlotProgress& progress = {});
+
+// What the tester holds after a Send that stopped once this many of its 64 writes (Trailer
+// ID then Vehicle ID of each slot in turn) had been acknowledged.
+std::string TesterAfterPartialSend(std::size_t acknowledgedWrites);
 
 }  // namespace orvel

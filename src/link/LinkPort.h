@@ -29,8 +29,8 @@ class LinkPort {
   virtual void DiscardInput() = 0;
   virtual void DiscardOutput() = 0;
   // Returns once no byte has arrived for quietFor, discarding every byte that arrives
-  // meanwhile, or after atMost on a line that never falls quiet.
-  virtual void AwaitQuietInput(std::chrono::milliseconds quietFor, std::chrono::milliseconds atMost) = 0;
+  // meanwhile, or after atMost on a line that never falls quiet. True when bytes came.
+  virtual bool AwaitQuietInput(std::chrono::milliseconds quietFor, std::chrono::milliseconds atMost) = 0;
 };
 
 }  // namespace orvel

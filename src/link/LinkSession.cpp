@@ -1,6 +1,8 @@
 #include "link/LinkSession.h"
 
+#include <algorithm>
 #include <chrono>
+#include <cstdio>
 #include <utility>
 
 #include "link/LinkPort.h"
@@ -13,7 +15,8 @@
 namespace orvel {
 namespace {
 
-// The answer proper starts at the data field's 5th character.
+// The answer proper starts at the data field's 5th character; the four before it carry
+// the request's address, where the tester puts it there.
 constexpr std::size_t kAnswerOffset = 4;
 constexpr std::size_t kInstrumentDataLength = 64;
 constexpr std::uint8_t kTicksPerAnswerWindow = 10;
@@ -27,52 +30,75 @@ std::string AnswerPart(const std::string& dataField, std::size_t length) {
   return dataField.size() > kAnswerOffset ? dataField.substr(kAnswerOffset, length) : std::string();
 }
 
+std::string AddressText(TesterAddress address) {
+  char text[5];
+  std::snprintf(text, sizeof text, "%04X", static_cast<unsigned>(address));
+  return text;
+}
+
+// The address a frame's data field names, where the tester puts it there.
+std::string AddressTie(const std::string& dataField) { return dataField.substr(0, kAnswerOffset); }
+
 }  // namespace
 
-LinkSession::LinkSession(LinkPort& port, LinkSessionHost& host) : port_(port), host_(host) {}
+LinkSession::LinkSession(LinkPort& port, LinkSessionHost& host, std::uint8_t firstPortNumber)
+    : port_(port), host_(host), firstPortNumber_(firstPortNumber), portNumber_(firstPortNumber) {}
+
+bool LinkSession::Begin() {
+  StartLinkSession();
+  if (!aborted_) return true;
+  lastEnd_ = SessionEnd::Cancelled;
+  EndLinkSession();
+  return false;
+}
 
 void LinkSession::StartLinkSession() {
   host_.ShowStatusPage();
   host_.ShowSessionRunning();
   host_.SetStatusText("");
   host_.SetIdentityText("");
-  Identified = false;
+  identified_ = false;
   lastEnd_ = SessionEnd::None;
-  Aborted = false;
-  ReplyOk = false;
-  TickCount = 0;
-  PortNumber = FirstPortNumber;
+  aborted_ = false;
+  replyOk_ = false;
+  tickCount_ = 0;
+  portNumber_ = firstPortNumber_;
+  phase_ = Phase::Searching;
+  echoesAddress_ = false;
+  followUpOwed_ = false;
+  extraAnswersOwed_ = 0;
+  strays_ = false;
+  slowestAnswer_ = std::chrono::milliseconds(0);
   pollFailure_ = nullptr;
   refusedDevicesTold_.clear();
   host_.SetPollTimerEnabled(true);
-  PayloadText.clear();
   FindInstrument();
   IdentifyInstrument();
 }
 
 void LinkSession::FindInstrument() {
-  --PortNumber;
+  --portNumber_;
   bool requestSentThisRound = false;
   for (;;) {
     port_.Close();
-    if (PortNumber == kLastPortNumber) {
+    if (portNumber_ == kLastPortNumber) {
       if (!requestSentThisRound) RestUntilNextResendTick();
       requestSentThisRound = false;
-      PortNumber = 1;
+      portNumber_ = 1;
     } else {
-      ++PortNumber;
+      ++portNumber_;
     }
-    const PortProbe probe = port_.Probe(PortNumber);
+    const PortProbe probe = port_.Probe(portNumber_);
     const bool refused = probe.availability == PortAvailability::PermissionDenied;
-    if (refused || probe.availability == PortAvailability::Available || probe.availability == PortAvailability::Busy) {
-      // A refused port is shown too, so the operator sees where the search stands.
-      host_.SetStatusText("Looking for instrument on Com" + std::to_string(PortNumber) + "...");
-    }
-    if (probe.availability == PortAvailability::Available || probe.availability == PortAvailability::Busy) {
+    const bool usable =
+        probe.availability == PortAvailability::Available || probe.availability == PortAvailability::Busy;
+    // A refused port is shown too, so the operator sees where the search stands.
+    if (refused || usable) host_.SetStatusText("Looking for instrument on Com" + std::to_string(portNumber_) + "...");
+    if (usable) {
       try {
-        port_.Open(PortNumber);
+        port_.Open(portNumber_);
         portDevice_ = probe.devicePath;
-        SendRequest(RequestCode::Identify, IdentificationAddress);
+        SendRequest(RequestCode::Identify, IdentificationAddress, {});
         requestSentThisRound = true;
       } catch (const EOpenComm&) {
         host_.Beep();
@@ -81,91 +107,194 @@ void LinkSession::FindInstrument() {
       host_.NotifyPortRefused(PermissionAdvice(probe.devicePath));
     }
     if (WaitForReply() == WaitOutcome::Cancelled) return;
-    if (ReplyOk) {
-      InstrumentData = AnswerPart(ReplyData, kInstrumentDataLength);
+    if (replyOk_) {
+      instrumentData_ = AnswerPart(replyData_, kInstrumentDataLength);
+      echoesAddress_ = AddressTie(replyData_) == AddressText(IdentificationAddress);
       return;
     }
   }
 }
 
 void LinkSession::RestUntilNextResendTick() {
-  const std::uint8_t retries = RetryCount;
-  while (!Aborted && !pollFailure_ && RetryCount == retries) host_.ProcessEvents();
+  const std::uint8_t retries = retryCount_;
+  while (!aborted_ && !pollFailure_ && retryCount_ == retries) host_.ProcessEvents();
 }
 
 void LinkSession::IdentifyInstrument() {
-  // Its answer, which may come late or never, is waited for by the next request.
-  SendRequest(RequestCode::Identify, FollowUpAddress);
-  const std::string serial = DecodeHexWords(InstrumentData.substr(0, 8));
-  host_.SetIdentityText(std::string(kIdentityLead) + " No:" + serial + " on COM" + std::to_string(PortNumber));
-  Identified = true;
+  const bool writes = port_.IsOpen() && !aborted_;
+  SendRequest(RequestCode::Identify, FollowUpAddress, {});
+  const std::string serial = DecodeHexWords(instrumentData_.substr(0, 8));
+  host_.SetIdentityText(std::string(kIdentityLead) + " No:" + serial + " on COM" + std::to_string(portNumber_));
+  identified_ = true;
+  phase_ = Phase::Between;
+  if (!writes) return;
+  // The follow-up's answer is not awaited: a tester may answer it late or never. One that
+  // answers at once has its answer taken here, within the poll period its bytes need, so
+  // that it does not meet the first transfer answer on the line.
+  followUpOwed_ = true;
+  WaitUntil(lastSentAt_ + host_.PollPeriod(), [] { return false; });
+  WaitUntil(lastSentAt_ + AnswerWindow(), [this] { return !followUpOwed_ || port_.InputCount() == 0; });
 }
 
 std::chrono::milliseconds LinkSession::AnswerWindow() const { return host_.PollPeriod() * (kTicksPerAnswerWindow + 1); }
 
 std::chrono::milliseconds LinkSession::GiveUpHorizon() const { return AnswerWindow() * (kResendsBeforeGivingUp + 1); }
 
-void LinkSession::AwaitClearLine() {
-  if (lineClearPort_ != port_.ComNumber()) return;
-  clearingLine_ = true;
-  try {
-    while (!Aborted && host_.Now() < lineClearAt_) host_.ProcessEvents();
-  } catch (...) {
-    clearingLine_ = false;
-    throw;
+template <typename Done>
+void LinkSession::WaitUntil(Clock::time_point until, Done&& done) {
+  while (!aborted_ && !done() && host_.Now() < until) {
+    if (pollFailure_) std::rethrow_exception(std::exchange(pollFailure_, nullptr));
+    host_.ProcessEvents();
   }
-  clearingLine_ = false;
 }
 
-void LinkSession::SendRequest(RequestCode code, TesterAddress address) {
-  InstrumentData = AnswerPart(ReplyData, kInstrumentDataLength);
-  if (port_.IsOpen() && !Aborted) AwaitClearLine();
-  if (port_.IsOpen() && !Aborted) {
+void LinkSession::SendRequest(RequestCode code, TesterAddress address, std::string_view payload) {
+  instrumentData_ = AnswerPart(replyData_, kInstrumentDataLength);
+  if (port_.IsOpen() && !aborted_) {
     port_.DiscardInput();
     port_.DiscardOutput();
-    LastRequest = BuildRequestLine(code, address, code == RequestCode::Write ? PayloadText : std::string());
-    port_.AwaitQuietInput(host_.PollPeriod() / kQuietParts, AnswerWindow());
-    port_.WriteText(LastRequest);
-    lineClearPort_ = port_.ComNumber();
-    lineClearAt_ = host_.Now() + GiveUpHorizon();
+    std::string padded(payload);
+    if (code == RequestCode::Write) PadTo16(padded);
+    lastRequest_ = BuildRequestLine(code, address, padded);
+    // A frame still arriving is let pass, so that it is not taken for this line's answer.
+    const bool bytesArrived = port_.AwaitQuietInput(host_.PollPeriod() / kQuietParts, AnswerWindow());
+    if (bytesArrived && identified_ && !echoesAddress_ && !followUpOwed_) strays_ = true;
+    port_.WriteText(lastRequest_);
+    lastSentAt_ = host_.Now();
   }
-  TickCount = 0;
-  RetryCount = 0;
-  ReplyOk = false;
+  // Once a transfer request is out, a frame without the address can no longer be told
+  // from its answer.
+  if (identified_) followUpOwed_ = false;
+  awaitedAddress_ = address;
+  tickCount_ = 0;
+  retryCount_ = 0;
+  replyOk_ = false;
 }
 
-void LinkSession::Timer1Timer() {
+bool LinkSession::LineInStepBeforeRequest() {
+  // Each answer is checked against its request's address: nothing else on the line matters.
+  if (echoesAddress_) return true;
+  WaitUntil(extraAnswersBy_, [this] { return extraAnswersOwed_ == 0 || strays_; });
+  extraAnswersOwed_ = 0;
+  TakeFrames();
+  // Bytes of a frame still arriving may be the follow-up's answer; anything else is more
+  // than the requests account for.
+  if (port_.InputCount() > 0 && !followUpOwed_) strays_ = true;
+  return !strays_;
+}
+
+ExchangeResult LinkSession::Exchange(RequestCode code, TesterAddress address, std::string_view payload) {
+  if (!aborted_ && !LineInStepBeforeRequest()) return {ExchangeOutcome::OutOfStep, {}};
+  SendRequest(code, address, payload);
+  if (strays_) return {ExchangeOutcome::OutOfStep, {}};
+  phase_ = Phase::Awaiting;
+  const WaitOutcome outcome = WaitForReply();
+  phase_ = Phase::Between;
+  switch (outcome) {
+    case WaitOutcome::Reply:
+      if (retryCount_ > 0) {
+        // Every sending of the line may be answered; the answer taken was one of them.
+        extraAnswersOwed_ += retryCount_;
+        extraAnswersBy_ = lastSentAt_ + GiveUpHorizon();
+      }
+      return {ExchangeOutcome::Answered, AnswerPart(replyData_, IdTextLength)};
+    case WaitOutcome::NoReply:
+      return {ExchangeOutcome::NoReply, {}};
+    case WaitOutcome::Cancelled:
+      break;
+  }
+  return {ExchangeOutcome::Cancelled, {}};
+}
+
+ExchangeOutcome LinkSession::ConfirmInStep() {
+  if (echoesAddress_) return ExchangeOutcome::Answered;
+  WaitUntil(extraAnswersBy_, [this] { return extraAnswersOwed_ == 0 || strays_; });
+  // A frame taken for the wrong request leaves the right one to come after the last
+  // answer, as late as answers come on this line.
+  const std::chrono::milliseconds quiet = std::max(slowestAnswer_, host_.PollPeriod()) + host_.PollPeriod();
+  WaitUntil(lastAnsweredAt_ + quiet, [this] { return strays_; });
+  if (aborted_) return ExchangeOutcome::Cancelled;
+  TakeFrames();
+  if (port_.InputCount() > 0) strays_ = true;
+  return strays_ ? ExchangeOutcome::OutOfStep : ExchangeOutcome::Answered;
+}
+
+void LinkSession::Tick() {
   // Once an answer is accepted the wait only lets late copies of it pass; a re-send
   // would just bring another copy.
-  const bool answered = ReplyOk;
-  const TakenReply taken = Identified ? TakeShortReply(port_) : TakeLongReply(port_);
-  if (taken.outcome == ReplyOutcome::TakenAndPassed && RetryCount == 0) {
-    // The answer to a line sent once: nothing more can come for it.
-    lineClearAt_ = host_.Now();
+  const bool answered = replyOk_;
+  const Phase phase = phase_;
+  if (phase == Phase::Searching) {
+    const TakenReply taken = TakeLongReply(port_);
+    if (taken.outcome != ReplyOutcome::NothingTaken) replyData_ = taken.dataField;
+    if (taken.outcome == ReplyOutcome::TakenAndPassed) replyOk_ = true;
+  } else {
+    TakeFrames();
   }
-  if (clearingLine_) return;
-  if (taken.outcome != ReplyOutcome::NothingTaken) {
-    ReplyData = taken.dataField;
-    if (taken.outcome == ReplyOutcome::TakenAndPassed) ReplyOk = true;
-  }
-  if (++TickCount <= kTicksPerAnswerWindow) return;
-  TickCount = 0;
+  // An answer taken in this tick still lets the tick count, as a timer's would.
+  if (phase == Phase::Between) return;
+  if (++tickCount_ <= kTicksPerAnswerWindow) return;
+  tickCount_ = 0;
   if (answered) return;
   try {
     if (port_.IsOpen()) {
       port_.DiscardInput();
-      port_.WriteText(LastRequest);
-      lineClearAt_ = host_.Now() + GiveUpHorizon();
+      port_.WriteText(lastRequest_);
+      lastSentAt_ = host_.Now();
     }
   } catch (...) {
     // Raised here it would reach the operator on every 11th tick; the wait reports it once.
     if (!pollFailure_) pollFailure_ = std::current_exception();
   }
-  ++RetryCount;
+  ++retryCount_;
   host_.Beep();
 }
 
-WaitOutcome LinkSession::WaitForReply() {
+void LinkSession::TakeFrames() {
+  const std::uint16_t waiting = port_.InputCount();
+  if (waiting == LongReplyLength) {
+    // A long frame answers only the identification or the follow-up request.
+    TakeLongReply(port_);
+    followUpOwed_ = false;
+    return;
+  }
+  if (waiting != ShortReplyLength) return;
+  const TakenReply taken = TakeShortReply(port_);
+  if (taken.outcome == ReplyOutcome::TakenAndPassed) {
+    RouteShortFrame(taken.dataField);
+  } else if (phase_ == Phase::Between && !echoesAddress_) {
+    // A spoilt frame where none is owed is still more than the requests account for.
+    RouteShortFrame(std::string());
+  }
+}
+
+void LinkSession::RouteShortFrame(const std::string& dataField) {
+  const bool awaited = phase_ == Phase::Awaiting &&
+                       (!echoesAddress_ || AddressTie(dataField) == AddressText(awaitedAddress_));
+  if (awaited) {
+    replyData_ = dataField;
+    replyOk_ = true;
+    lastAnsweredAt_ = host_.Now();
+    slowestAnswer_ = std::max(slowestAnswer_,
+                              std::chrono::duration_cast<std::chrono::milliseconds>(lastAnsweredAt_ - lastSentAt_));
+    phase_ = Phase::Between;
+    return;
+  }
+  if (echoesAddress_) {
+    // A doubled or stale answer, or the follow-up's: dropped wherever it lands.
+    if (AddressTie(dataField) == AddressText(FollowUpAddress)) followUpOwed_ = false;
+    return;
+  }
+  if (followUpOwed_) {
+    followUpOwed_ = false;
+  } else if (extraAnswersOwed_ > 0) {
+    --extraAnswersOwed_;
+  } else {
+    strays_ = true;
+  }
+}
+
+LinkSession::WaitOutcome LinkSession::WaitForReply() {
   // Only when no outcome is decided does the wait block for the next event: a wait that
   // is over at once (an absent port after a wait that gave up) passes without a tick.
   host_.ProcessPendingEvents();
@@ -173,15 +302,15 @@ WaitOutcome LinkSession::WaitForReply() {
     if (pollFailure_) std::rethrow_exception(std::exchange(pollFailure_, nullptr));
     // An accepted answer counts even when Cancel came in the same round: a write the
     // tester acknowledged is written. Cancel then stops the next request.
-    if (ReplyOk && RetryCount <= kResendsBeforeGivingUp) return WaitOutcome::Reply;
-    if (Aborted) return WaitOutcome::Cancelled;
-    if (RetryCount > kResendsBeforeGivingUp) return WaitOutcome::NoReply;
+    if (replyOk_ && retryCount_ <= kResendsBeforeGivingUp) return WaitOutcome::Reply;
+    if (aborted_) return WaitOutcome::Cancelled;
+    if (retryCount_ > kResendsBeforeGivingUp) return WaitOutcome::NoReply;
     host_.ProcessEvents();
   }
 }
 
 void LinkSession::Cancel() {
-  Aborted = true;
+  aborted_ = true;
   host_.SetStatusText("Communications aborted");
   host_.ShowSessionCancelled();
 }
@@ -196,22 +325,13 @@ void LinkSession::EndLinkSession() {
       closeFailure = std::current_exception();
     }
   }
-  Aborted = true;
+  aborted_ = true;
+  phase_ = Phase::Between;
   host_.SetPollTimerEnabled(false);
   host_.ShowSessionEnded();
   host_.StartPageReturnTimer();
   if (closeFailure) std::rethrow_exception(closeFailure);
 }
-
-bool LinkSession::Begin() {
-  StartLinkSession();
-  if (!Aborted) return true;
-  lastEnd_ = SessionEnd::Cancelled;
-  EndLinkSession();
-  return false;
-}
-
-std::string LinkSession::AnswerText() const { return AnswerPart(ReplyData, IdTextLength); }
 
 void LinkSession::Succeed(const std::string& statusText) {
   lastEnd_ = SessionEnd::Succeeded;
@@ -227,9 +347,9 @@ void LinkSession::Fail(const std::string& message) {
   host_.ShowInformation(message);
 }
 
-void LinkSession::EndCancelled() {
+void LinkSession::EndCancelled(const std::string& identityText) {
   lastEnd_ = SessionEnd::Cancelled;
-  host_.SetIdentityText("");
+  host_.SetIdentityText(identityText);
   EndLinkSession();
 }
 

@@ -5,6 +5,7 @@
 #include <exception>
 #include <set>
 #include <string>
+#include <string_view>
 
 #include "link/LinkPort.h"
 #include "link/PortLost.h"
@@ -15,86 +16,89 @@ namespace orvel {
 
 class LinkSessionHost;
 
-enum class WaitOutcome { Reply, NoReply, Cancelled };
+// How one exchange ended: its answer came; no answer came after the re-sends; the
+// operator cancelled; or bytes came that cannot be tied to the requests, so that no
+// answer of the transfer can be trusted to belong to the request it was taken for.
+enum class ExchangeOutcome { Answered, NoReply, Cancelled, OutOfStep };
+
+struct ExchangeResult {
+  ExchangeOutcome outcome = ExchangeOutcome::NoReply;
+  // The 16 answer characters, trailing blanks included, when the answer came.
+  std::string answer;
+};
 
 // How the last session ended: not yet, or never started (a transfer refused before it);
 // with the transfer's success text; with its failure message; or cancelled.
 enum class SessionEnd { None, Succeeded, Failed, Cancelled };
 
 // One operator-started exchange with the tester: find the port on which the tester
-// answers, identify it, run the transfer's requests one after another, end.
+// answers, identify it, run the transfer's exchanges one after another, end.
 //
 // Everything runs on the window's thread. A request line goes out once, then again at
 // every 11th poll tick (100 ms each) while no valid answer has come; after the third
-// re-send the wait gives up. The wait handles the window's events itself, so the poll
-// and the Cancel button work while a transfer handler waits.
+// re-send the exchange gives up. The waits handle the window's events themselves, so the
+// poll and the Cancel button work while a transfer waits.
 //
-// A reply frame carries nothing that ties it to its request, so the session keeps this
-// invariant: when a request line goes out, no earlier line can still be answered. It
-// rests on the tester answering each line at most once, in the order the lines reached
-// it, and within the give-up horizon of the line reaching it: three answer windows (33
-// poll periods, 3.3 s), after which the wait itself treats a line as unanswered. An
-// answer may well come later than one answer window: held back by the tester, queued
-// behind its slow writes, or delayed by the scheduling of either side. So before a
-// request goes out on a port, the session waits, by the clock and without re-sending,
-// until every line sent there before has either had its answer taken (a line sent once
-// whose frame passed) or went out at least one give-up horizon ago: after re-sends,
-// after the follow-up request that the tester answers late or never, after a failed or
-// cancelled wait, also across sessions. Then it discards input until the line has been
-// quiet for a moment, so that a frame still arriving is not taken for the answer. Any
-// frame taken after the request went out is then the answer to that request, or to a
-// re-send of the same line.
-//
-// Asking a request twice and taking only the second answer would not spare that wait:
-// the first send's answer may come after the second send, and then the second send's
-// answer is still due when the next request goes out.
+// A reply frame need not say which request it answers, yet answers may come twice, late,
+// or for a line that was never awaited (the follow-up request after identification). The
+// session never takes an answer it cannot tie to its request:
+// - A tester that puts the request's address in the data field's first four characters
+//   (its identification answer starts with "0190") has each answer checked against the
+//   awaited address; anything else on the line is dropped, wherever it lands.
+// - For a tester that does not, the bytes on the line must add up: one frame per request,
+//   the follow-up's answer (of either length) before the first transfer request, the
+//   extra answers of a re-sent line before the next request. Anything more, found before
+//   a request goes out or in the quiet after the transfer's last answer, makes the
+//   exchange out of step: the transfer reports it instead of trusting its answers.
+// - A long frame is never the answer to a transfer request.
+// The follow-up request is never awaited beyond the poll tick its answer needs.
 class LinkSession {
  public:
   // The text before " No:" in the identity line.
   static constexpr const char* kIdentityLead = "Tester";
 
-  LinkSession(LinkPort& port, LinkSessionHost& host);
+  // firstPortNumber is where each search starts: the window starts at port 1; a front
+  // end that was given one port starts there, so no absent port before it holds it up.
+  LinkSession(LinkPort& port, LinkSessionHost& host, std::uint8_t firstPortNumber = 1);
 
-  // Session state, kept between sessions as the window keeps it.
-  std::uint8_t PortNumber = 1;
-  // The port each search starts at. The window starts at port 1; a front end that was
-  // given one port starts there, so that no absent port before it holds the search up.
-  std::uint8_t FirstPortNumber = 1;
-  std::uint8_t RetryCount = 0;
-  std::uint8_t TickCount = 0;
-  bool Aborted = true;
-  bool ReplyOk = false;
-  bool Identified = false;
-  std::string ReplyData;
-  std::string InstrumentData;
-  std::string LastRequest;
-  std::string PayloadText;
-
-  // Returns once the tester was found and identified, or the operator cancelled
-  // (Aborted true), after which the caller only ends the session.
-  void StartLinkSession();
-  void EndLinkSession();
-  void SendRequest(RequestCode code, TesterAddress address);
-  WaitOutcome WaitForReply();
-  // The poll: the handler of the window's 100 ms timer.
-  void Timer1Timer();
-  // The Cancel button's effect; the running wait sees it and returns.
-  void Cancel();
-
-  // Starts the session; when the operator cancelled the search, ends it again and
-  // returns false, and the transfer does nothing more.
+  // Starts the session: the Status page, the search and the identification. Returns
+  // false when the operator cancelled the search; the session has then ended.
   bool Begin();
-  // The 16 answer characters of the last short reply frame, trailing blanks included.
-  std::string AnswerText() const;
-  SessionEnd LastEnd() const { return lastEnd_; }
+  // Writes one request (the payload only for writes, padded to 16 characters) and waits
+  // for its answer.
+  ExchangeResult Exchange(RequestCode code, TesterAddress address, std::string_view payload = {});
+  // After the transfer's last exchange: waits the time an answer takes, to see that no
+  // answer is still on its way that would show the exchanges out of step. Answered when
+  // the line stayed in step.
+  ExchangeOutcome ConfirmInStep();
 
   // The ends every transfer shares. Succeed shows the success text, clears the identity
   // line and ends the session; Fail shows the failure message and stops polling, leaving
-  // the session in its failed state for Cancel or the next session to clear;
-  // EndCancelled clears the identity line and ends the session.
+  // the session in its failed state for Cancel or the next session to clear; EndCancelled
+  // puts the given text in the identity line and ends the session.
   void Succeed(const std::string& statusText);
   void Fail(const std::string& message);
-  void EndCancelled();
+  void EndCancelled(const std::string& identityText = {});
+  // Ends the session: closes the port and stops the poll. A front end without a Cancel
+  // button ends a failed session with it.
+  void EndLinkSession();
+
+  // The poll: the handler of the window's 100 ms timer.
+  void Tick();
+  // The Cancel button's effect; the running wait sees it and returns.
+  void Cancel();
+
+  // True from the start of a session until it ends or the operator cancels: the window's
+  // button then means Cancel.
+  bool Cancellable() const { return !aborted_; }
+  // True while the session looks for the tester.
+  bool Searching() const { return !aborted_ && !identified_; }
+  SessionEnd LastEnd() const { return lastEnd_; }
+  std::uint16_t ComNumber() const { return port_.ComNumber(); }
+  bool PortOpen() const { return port_.IsOpen(); }
+  // The last request line written, for reports of what failed.
+  const std::string& LastRequest() const { return lastRequest_; }
+  LinkSessionHost& Host() const { return host_; }
 
   // Runs a transfer. An error it does not handle ends the session before going on to the
   // caller, so no session is left polling, beeping and holding the port after an error.
@@ -115,19 +119,35 @@ class LinkSession {
     }
   }
 
-  LinkPort& Port() const { return port_; }
-  LinkSessionHost& Host() const { return host_; }
-
  private:
+  using Clock = std::chrono::steady_clock;
+
+  // What the poll is doing with the frames it takes.
+  enum class Phase {
+    Searching,  // long frames: the identification answer
+    Awaiting,   // the answer to the request last written
+    Between,    // no request awaited: frames are accounted for, or are strays
+  };
+
+  void StartLinkSession();
   void FindInstrument();
   // A round of the search in which no port could be asked (every port absent, refused
   // or busy) would otherwise start the next at once and keep the processor busy: it
   // waits for the poll's next re-send tick, at most 1.1 s, first.
   void RestUntilNextResendTick();
   void IdentifyInstrument();
-  // Handles events, without re-sending, until no line sent on the open port before can
-  // still be answered, or the operator cancels.
-  void AwaitClearLine();
+  // Writes a request line and restarts the retry state.
+  void SendRequest(RequestCode code, TesterAddress address, std::string_view payload);
+  enum class WaitOutcome { Reply, NoReply, Cancelled };
+  WaitOutcome WaitForReply();
+  // Handles events until the time or a cancel, or until done says so.
+  template <typename Done>
+  void WaitUntil(Clock::time_point until, Done&& done);
+  // Before a request: lets the answers still owed for earlier lines arrive, and checks
+  // that nothing else is on the line. False when the line is out of step.
+  bool LineInStepBeforeRequest();
+  void TakeFrames();
+  void RouteShortFrame(const std::string& dataField);
   std::chrono::milliseconds AnswerWindow() const;
   std::chrono::milliseconds GiveUpHorizon() const;
   void EndAfterError() noexcept;
@@ -136,13 +156,35 @@ class LinkSession {
 
   LinkPort& port_;
   LinkSessionHost& host_;
-  // Until when a line sent on port lineClearPort_ may still be answered.
-  std::chrono::steady_clock::time_point lineClearAt_{};
-  std::uint16_t lineClearPort_ = 0;
+  const std::uint8_t firstPortNumber_;
+  std::uint8_t portNumber_ = 1;
+  std::uint8_t retryCount_ = 0;
+  std::uint8_t tickCount_ = 0;
+  bool aborted_ = true;
+  bool identified_ = false;
+  bool replyOk_ = false;
+  Phase phase_ = Phase::Between;
+  std::string replyData_;
+  std::string instrumentData_;
+  std::string lastRequest_;
+  TesterAddress awaitedAddress_ = 0;
+  // The tester puts the request's address in its answers.
+  bool echoesAddress_ = false;
+  // The follow-up request's answer has not come yet, and no transfer request has gone out
+  // since, so a frame may still be taken for it.
+  bool followUpOwed_ = false;
+  // Answers still owed for the re-sends of lines already answered, and until when they
+  // may come.
+  unsigned extraAnswersOwed_ = 0;
+  Clock::time_point extraAnswersBy_{};
+  // Bytes came that no request accounts for.
+  bool strays_ = false;
+  Clock::time_point lastSentAt_{};
+  Clock::time_point lastAnsweredAt_{};
+  // The longest an answer took in this session, from the line's last sending to its taking.
+  std::chrono::milliseconds slowestAnswer_{0};
   // The device of the port last opened.
   std::string portDevice_;
-  // While the line clears before a request, the poll takes frames only to drop them.
-  bool clearingLine_ = false;
   // A failure of the poll's re-send, handed to the waiting handler to report once.
   std::exception_ptr pollFailure_;
   SessionEnd lastEnd_ = SessionEnd::None;

@@ -37,10 +37,6 @@ class LinkSessionHost {
   // Tells the operator, without stopping the search, that a serial device exists but
   // may not be opened by this user, and how to fix it.
   virtual void NotifyPortRefused(const std::string& advice) = 0;
-  // A transfer of the ID list has read or sent the ID of this slot (1 to 32) in this
-  // column ("Trailer ID" or "Vehicle ID"). For front ends that show progress; the window's
-  // grid shows it already.
-  virtual void ShowSlotDone(std::size_t /*slot*/, const std::string& /*column*/) {}
 
   // The clock the session measures its answer windows by. Tests give one of their own.
   virtual std::chrono::steady_clock::time_point Now() const { return std::chrono::steady_clock::now(); }

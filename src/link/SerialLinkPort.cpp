@@ -32,19 +32,21 @@ void SerialLinkPort::DiscardInput() { port_.DiscardInput(); }
 
 void SerialLinkPort::DiscardOutput() { port_.DiscardOutput(); }
 
-void SerialLinkPort::AwaitQuietInput(std::chrono::milliseconds quietFor, std::chrono::milliseconds atMost) {
+bool SerialLinkPort::AwaitQuietInput(std::chrono::milliseconds quietFor, std::chrono::milliseconds atMost) {
   using Clock = std::chrono::steady_clock;
   // The input buffer is looked at often enough that a frame arriving at 9600 baud, about
   // a byte a millisecond, keeps the line from counting as quiet.
   constexpr std::chrono::milliseconds kLook{1};
   const Clock::time_point giveUp = Clock::now() + atMost;
   Clock::time_point quietSince = Clock::now();
+  bool arrived = false;
   for (;;) {
     const Clock::time_point now = Clock::now();
-    if (now - quietSince >= quietFor || now >= giveUp) return;
+    if (now - quietSince >= quietFor || now >= giveUp) return arrived;
     std::this_thread::sleep_for(kLook);
     if (port_.InputCount() > 0) {
       port_.DiscardInput();
+      arrived = true;
       quietSince = Clock::now();
     }
   }

@@ -23,7 +23,7 @@ class SerialLinkPort : public LinkPort {
   void WriteText(std::string_view text) override;
   void DiscardInput() override;
   void DiscardOutput() override;
-  void AwaitQuietInput(std::chrono::milliseconds quietFor, std::chrono::milliseconds atMost) override;
+  bool AwaitQuietInput(std::chrono::milliseconds quietFor, std::chrono::milliseconds atMost) override;
 
  private:
   TSerialPort& port_;

@@ -1,5 +1,7 @@
 #include "store/IdListRows.h"
 
+#include <algorithm>
+#include <exception>
 #include <vector>
 
 #include "tables/TTable.h"
@@ -49,6 +51,31 @@ void ReplaceIdListRows(const std::filesystem::path& idListFolder, const std::str
   table.Close();
   for (const TFieldDef& def : fieldDefs) table.FieldDefs().Add(def.Name, def.Size);
   table.CreateTable(ExistingRows::Replace, rows);
+}
+
+void StoreReadPairs(const std::filesystem::path& idListFolder, const std::string& tableName,
+                    const IdListFieldNames& fields, const IdPairs& read) {
+  IdPairs rows = ReadIdListRows(idListFolder, tableName, fields);
+  if (rows.size() < read.size()) rows.resize(read.size());
+  std::copy(read.begin(), read.end(), rows.begin());
+  ReplaceIdListRows(idListFolder, tableName, fields, rows);
+}
+
+std::optional<std::string> IdListProblem(const TTable& idList) {
+  const std::string which =
+      "The ID list of this group (table \"" + idList.TableName() + "\" in " + idList.DatabaseName() + ")";
+  if (!idList.Exists()) {
+    return which + " is no longer on disk. Delete the group, or restore its file, then try again.";
+  }
+  try {
+    TTable probe;
+    probe.SetDatabaseName(idList.DatabaseName());
+    probe.SetTableName(idList.TableName());
+    probe.Open();
+  } catch (const std::exception& error) {
+    return which + " cannot be read: " + error.what() + " Delete the group, or restore its file, then try again.";
+  }
+  return std::nullopt;
 }
 
 }  // namespace orvel

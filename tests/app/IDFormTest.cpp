@@ -389,41 +389,6 @@ TEST_F(IDForm, GroupNamesWithControlOrForeignCharactersAreRefusedAndNothingIsSto
   EXPECT_EQ(StoredGroups().size(), 1u);
 }
 
-TEST_F(IDForm, ExitClosesButCancelOnlyAborts) {
-  OpenForm();
-  startWindow.hide();
-  form->ExitButton->setText("Cancel");
-  QTest::mouseClick(form->ExitButton, Qt::LeftButton);
-  EXPECT_EQ(form->Label3->text(), "Communications aborted");
-  EXPECT_EQ(form->ExitButton->text(), "Exit");
-  EXPECT_TRUE(form->isVisible());
-
-  QTest::mouseClick(form->ExitButton, Qt::LeftButton);
-  EXPECT_FALSE(form->isVisible());
-  EXPECT_TRUE(startWindow.isVisible());
-}
-
-TEST_F(IDForm, PageReturnFollowsTheStatusText) {
-  OpenForm();
-  const std::vector<std::pair<QString, QWidget*>> cases = {
-      {"Company ID successfully acquired", form->CompanyIDTab},
-      {"Company ID successfully sent", form->CompanyIDTab},
-      {"IDs successfully sent", form->GroupNameTab},
-      {"IDs successfully acquired", form->GroupNameTab},
-      {"Communications aborted", form->GroupNameTab},
-      {"company ID successfully sent", form->GroupNameTab},
-      {"", form->GroupNameTab},
-  };
-  for (const auto& [status, page] : cases) {
-    form->PageControl1->setCurrentWidget(form->StatusTab);
-    form->Label3->setText(status);
-    form->EnableTimer2();
-    form->Timer2Timer();
-    EXPECT_EQ(form->PageControl1->currentWidget(), page) << status.toStdString();
-    EXPECT_FALSE(form->Timer2.isActive());
-  }
-}
-
 TEST_F(IDForm, CloseDuringARunningHandlerIsHeldUntilItReturns) {
   OpenForm();
   startWindow.hide();

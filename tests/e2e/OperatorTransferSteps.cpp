@@ -83,7 +83,6 @@ void OperatorSequence::ReadIds() {
   ExpectBoxes({Confirmation(QStringLiteral("Overwrite all current IDs?"))});
   if (!reads) return;
   ModelGroup& group = model_.groups[*model_.shown];
-  const std::vector<IdPair> stored = StoredIdList(group.table);
   std::vector<std::string> asked;
   for (const std::string& line : LinesSinceStep()) {
     if (line.rfind("!00003F", 0) == 0) asked.push_back(line);
@@ -93,18 +92,9 @@ void OperatorSequence::ReadIds() {
   Expect(form->Label3->text() ==
              (plan.onLine ? QStringLiteral("Communications aborted") : QStringLiteral("IDs successfully acquired")),
          "Read ended with \"" + form->Label3->text().toStdString() + "\"");
-  for (std::size_t slot = 0; slot < kModelSlots && slot < stored.size(); ++slot) {
-    for (const bool trailer : {true, false}) {
-      const std::string line = RequestLine(3, trailer ? TrailerSlotAddress(slot) : VehicleSlotAddress(slot));
-      const auto at = std::find(asked.begin(), asked.end(), line);
-      std::string& expected = trailer ? group.rows[slot].trailer : group.rows[slot].vehicle;
-      const std::string& held = trailer ? model_.tester[slot].trailer : model_.tester[slot].vehicle;
-      const std::string& got = trailer ? stored[slot].trailer : stored[slot].vehicle;
-      // The answer to the request Cancel met may or may not have been taken.
-      const bool lastAsked = at != asked.end() && at + 1 == asked.end() && plan.onLine;
-      if (at != asked.end() && !lastAsked) expected = held;
-      if (lastAsked && (got == held || got == expected)) expected = got;
-    }
+  // A Read stores all 32 pairs or none: a cancelled one leaves the group as it was.
+  if (form->Label3->text() == QStringLiteral("IDs successfully acquired")) {
+    for (std::size_t slot = 0; slot < kModelSlots; ++slot) group.rows[slot] = model_.tester[slot];
   }
 }
 
@@ -125,7 +115,9 @@ void OperatorSequence::SendIds() {
     ExpectBoxes({Information()});
     return;
   }
-  ExpectBoxes({});
+  // A Send cancelled part way says what the tester now holds.
+  const bool cancelled = form->Label3->text() == QStringLiteral("Communications aborted");
+  ExpectBoxes(cancelled ? std::vector<ExpectedBox>{Information()} : std::vector<ExpectedBox>{});
   std::vector<std::string> writes;
   for (const std::string& line : LinesSinceStep()) {
     if (line.rfind("!00002F", 0) == 0) writes.push_back(line);

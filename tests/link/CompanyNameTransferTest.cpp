@@ -1,4 +1,3 @@
-#include <optional>
 #include <string>
 #include <vector>
 
@@ -24,7 +23,7 @@ struct SendCase {
 class SendCompanyNameOf : public CompanyName, public ::testing::WithParamInterface<SendCase> {};
 
 TEST_P(SendCompanyNameOf, WritesItPaddedTo16Characters) {
-  SendCompanyName(session, GetParam().name);
+  EXPECT_TRUE(SendCompanyName(session, GetParam().name));
 
   EXPECT_EQ(WritesFrom("!00002"), std::vector<std::string>{GetParam().line});
   // No status text of its own before the request: the search's last one stays.
@@ -38,13 +37,10 @@ INSTANTIATE_TEST_SUITE_P(LinkSession, SendCompanyNameOf,
                                            SendCase{"", "!0000201C2                \r"},
                                            SendCase{"0123456789ABCDEF", "!0000201C20123456789ABCDEF\r"}));
 
-TEST_F(CompanyName, ReadHandsOverAll16CharactersWithTrailingBlanks) {
+TEST_F(CompanyName, ReadReturnsAll16CharactersWithTrailingBlanks) {
   port.Answer(ReadLine(0x01C2), ShortFrame("ACME  LTD"));
-  std::vector<std::string> handedOver;
 
-  ReadCompanyName(session, [&](const std::string& name) { handedOver.push_back(name); });
-
-  EXPECT_EQ(handedOver, std::vector<std::string>{"ACME  LTD       "});
+  EXPECT_EQ(ReadCompanyName(session), "ACME  LTD       ");
   EXPECT_EQ(WritesFrom("!00003"), std::vector<std::string>{"!0000301C2\r"});
   ExpectEndedWith("Company ID successfully acquired");
 }
@@ -52,7 +48,7 @@ TEST_F(CompanyName, ReadHandsOverAll16CharactersWithTrailingBlanks) {
 TEST_F(CompanyName, UnansweredSendLeavesTheSessionFailed) {
   port.Answer("!00002", "");
 
-  SendCompanyName(session, "ACME");
+  EXPECT_FALSE(SendCompanyName(session, "ACME"));
 
   EXPECT_EQ(WriteCount("!0000201C2"), 4);
   ExpectFailedState("Unable to send data");
@@ -61,9 +57,9 @@ TEST_F(CompanyName, UnansweredSendLeavesTheSessionFailed) {
 // A control character would end or break the request line at the tester: the name is
 // refused with a message before any session starts.
 TEST_F(CompanyName, NameThatCannotBeSentIsRefusedBeforeTheSession) {
-  SendCompanyName(session, "AC\rME");
-  SendCompanyName(session, "A\tB");
-  SendCompanyName(session, std::string(17, 'N'));
+  EXPECT_FALSE(SendCompanyName(session, "AC\rME"));
+  EXPECT_FALSE(SendCompanyName(session, "A\tB"));
+  EXPECT_FALSE(SendCompanyName(session, std::string(17, 'N')));
 
   EXPECT_EQ(timeline.Texts("information "),
             (std::vector<std::string>{

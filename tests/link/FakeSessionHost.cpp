@@ -82,7 +82,7 @@ void FakeSessionHost::Tick() {
   timeline_.AdvanceTick();
   port_.DeliverDue();
   try {
-    session_->Timer1Timer();
+    session_->Tick();
   } catch (const std::exception& error) {
     timeline_.Record(std::string("error report ") + error.what());
   }

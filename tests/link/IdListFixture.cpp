@@ -5,8 +5,6 @@
 namespace orvel::test {
 namespace {
 
-const std::string GroupTable = "Group 1";
-
 std::string Numbered(const char* lead, std::size_t number) {
   char text[24];
   std::snprintf(text, sizeof text, "%s%02zu", lead, number);
@@ -26,41 +24,15 @@ IdListTransferTest::IdListTransferTest() {
   }
 }
 
-void IdListTransferTest::MakeIdList(int rows) {
-  idList.SetDatabaseName(folder.Path().string());
-  idList.SetTableName(GroupTable);
-  idList.FieldDefs().Add(fields.trailer, 16);
-  idList.FieldDefs().Add(fields.vehicle, 16);
-  idList.CreateTable();
-  idList.Open();
-  for (std::size_t row = 1; row <= static_cast<std::size_t>(rows); ++row) {
-    idList.Append();
-    idList.FieldByName(fields.trailer).SetAsString(OldTrailer(row));
-    idList.FieldByName(fields.vehicle).SetAsString(OldVehicle(row));
-    idList.Post();
-  }
-  idList.First();
-}
-
-std::vector<IdPair> IdListTransferTest::StoredRows() const {
-  TTable stored;
-  stored.SetDatabaseName(folder.Path().string());
-  stored.SetTableName(GroupTable);
-  stored.Open();
-  std::vector<IdPair> rows;
-  for (stored.First(); !stored.Eof(); stored.Next()) {
-    rows.emplace_back(stored.FieldByName(fields.trailer).AsString(), stored.FieldByName(fields.vehicle).AsString());
-  }
-  return rows;
-}
-
-// Slot 9 holds blank IDs: a blank answer is stored as 16 blanks like any other.
+// Slot 9 holds blank IDs: a blank answer comes back as 16 blanks like any other.
 std::string TesterTrailer(std::size_t slot) { return slot == 9 ? "" : Numbered("TRAILER ", slot + 1); }
 
 std::string TesterVehicle(std::size_t slot) { return slot == 9 ? "" : Numbered("VEH  ", slot + 1); }
 
-std::string OldTrailer(std::size_t row) { return Numbered("OLD T", row); }
-
-std::string OldVehicle(std::size_t row) { return Numbered("OLD V", row); }
+IdPairs OldRows(std::size_t rows) {
+  IdPairs pairs;
+  for (std::size_t row = 1; row <= rows; ++row) pairs.push_back({Numbered("OLD T", row), Numbered("OLD V", row)});
+  return pairs;
+}
 
 }  // namespace orvel::test

@@ -37,8 +37,9 @@ std::vector<std::string> LinkSessionTest::WritesFrom(const std::string& prefix) 
 
 void LinkSessionTest::ExpectFailedState(const std::string& message) const {
   EXPECT_EQ(timeline.Texts("information "), std::vector<std::string>{message});
+  EXPECT_EQ(session.LastEnd(), SessionEnd::Failed);
   EXPECT_FALSE(host.PollTimerEnabled());
-  EXPECT_FALSE(session.Aborted);
+  EXPECT_TRUE(session.Cancellable());
   EXPECT_TRUE(port.IsOpen());
   EXPECT_EQ(host.ButtonCaption(), "Cancel");
   EXPECT_EQ(timeline.Count("ended"), 0);
@@ -46,23 +47,25 @@ void LinkSessionTest::ExpectFailedState(const std::string& message) const {
 }
 
 void LinkSessionTest::ExpectSessionEnded() const {
-  EXPECT_TRUE(session.Aborted);
+  EXPECT_FALSE(session.Cancellable());
   EXPECT_FALSE(port.IsOpen());
   EXPECT_FALSE(host.PollTimerEnabled());
   EXPECT_EQ(host.ButtonCaption(), "Exit");
   EXPECT_EQ(timeline.Count("ended"), 1);
   EXPECT_EQ(timeline.Count("page return"), 1);
-  EXPECT_EQ(timeline.Count("information "), 0);
 }
 
 void LinkSessionTest::ExpectEndedAfterCancel() const {
   EXPECT_EQ(host.StatusText(), "Communications aborted");
+  EXPECT_EQ(session.LastEnd(), SessionEnd::Cancelled);
   ExpectSessionEnded();
 }
 
 void LinkSessionTest::ExpectEndedWith(const std::string& statusText) const {
   EXPECT_EQ(host.StatusText(), statusText);
   EXPECT_EQ(host.IdentityText(), "");
+  EXPECT_EQ(session.LastEnd(), SessionEnd::Succeeded);
+  EXPECT_EQ(timeline.Count("information "), 0);
   ExpectSessionEnded();
 }
 

@@ -53,7 +53,7 @@ class LinkSessionTest : public ::testing::Test {
   // Ended after a Cancel: "Communications aborted" stays, the port is closed, polling
   // stopped, and the window returns to a page.
   void ExpectEndedAfterCancel() const;
-  // Ended after a success.
+  // Ended after a success, with no box for the operator.
   void ExpectEndedWith(const std::string& statusText) const;
   // What every ended session shows: port closed, polling stopped, "Exit", one page return.
   void ExpectSessionEnded() const;

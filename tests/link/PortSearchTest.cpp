@@ -1,3 +1,4 @@
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -50,19 +51,20 @@ TEST_F(PortSearch, ARoundWithNoPortToAskRestsOnlyUntilTheNextResendTick) {
 TEST_F(PortSearch, ASearchStartedAtTheTestersPortAsksItAtOnceAndEndsAsSucceeded) {
   PlaceTester(2);
   AcknowledgeWrites();
-  session.FirstPortNumber = 2;
+  LinkSession fromPort2{port, host, 2};
+  host.Attach(fromPort2);
 
-  SendCompanyName(session, "ACME");
+  EXPECT_TRUE(SendCompanyName(fromPort2, "ACME"));
 
   EXPECT_EQ(timeline.Texts("probe ").front(), "2");
   EXPECT_EQ(timeline.FirstTick("probe 2"), 0);
-  EXPECT_EQ(session.LastEnd(), SessionEnd::Succeeded);
+  EXPECT_EQ(fromPort2.LastEnd(), SessionEnd::Succeeded);
 }
 
 TEST_F(PortSearch, FirstAbsentPortOfANewWindowCosts33TicksAndThreeBeepsWithoutARequest) {
   PlaceTester(2);
 
-  session.StartLinkSession();
+  EXPECT_TRUE(session.Begin());
 
   const std::size_t secondProbe = timeline.FirstIndex("probe 2").value();
   EXPECT_EQ(timeline.FirstTick("probe 2"), 33);
@@ -77,7 +79,7 @@ TEST_F(PortSearch, AbsentPortsAfterAWaitThatGaveUpPassAtOnceAndSendNothing) {
   port.SetProbe(1, PortAvailability::Available);
   PlaceTester(5);
 
-  session.StartLinkSession();
+  EXPECT_TRUE(session.Begin());
 
   EXPECT_EQ(timeline.Matching("probe ").size(), 5u);
   EXPECT_EQ(timeline.FirstTick("probe 2"), 33);
@@ -104,7 +106,7 @@ TEST_P(PortThatFailsToOpen, CostsOneBeepAndNoRequest) {
   port.SetOpenFailure(2, GetParam().failure);
   PlaceTester(3);
 
-  session.StartLinkSession();
+  EXPECT_TRUE(session.Begin());
 
   const std::size_t from = timeline.FirstIndex("probe 2").value();
   const std::size_t to = timeline.FirstIndex("probe 3").value();
@@ -125,7 +127,7 @@ INSTANTIATE_TEST_SUITE_P(LinkSession, PortThatFailsToOpen,
 TEST_F(PortSearch, IdentifiesWithRequest0190ThenSendsTheFollowUp0107) {
   PlaceTester(1);
 
-  session.StartLinkSession();
+  EXPECT_TRUE(session.Begin());
 
   std::vector<std::string> portCalls;
   for (const auto& event : timeline.Events()) {
@@ -136,8 +138,8 @@ TEST_F(PortSearch, IdentifiesWithRequest0190ThenSendsTheFollowUp0107) {
   EXPECT_EQ(portCalls,
             (std::vector<std::string>{"close", "probe 1", "open 1", "discard input", "discard output",
                                       "write !000010190\r", "discard input", "discard output", "write !000010107\r"}));
-  EXPECT_TRUE(session.Identified);
-  EXPECT_FALSE(session.Aborted);
+  EXPECT_FALSE(session.Searching());
+  EXPECT_TRUE(session.Cancellable());
   EXPECT_TRUE(port.IsOpen());
 }
 
@@ -148,7 +150,7 @@ TEST_F(PortSearch, AnswerArrivingInPiecesIsTakenOnceWhole) {
   port.DeliverAtTick(3, answer.substr(0, 30));
   port.DeliverAtTick(5, answer.substr(30));
 
-  session.StartLinkSession();
+  EXPECT_TRUE(session.Begin());
 
   EXPECT_EQ(FirstWriteTick(FollowUpLine), 5);
   EXPECT_EQ(WriteCount(IdentificationLine), 1);
@@ -166,7 +168,7 @@ class IdentityLine : public LinkSessionTest, public ::testing::WithParamInterfac
 TEST_P(IdentityLine, ShowsTheDecodedSerialAndThePort) {
   PlaceTester(GetParam().portNumber, GetParam().instrumentData);
 
-  session.StartLinkSession();
+  EXPECT_TRUE(session.Begin());
 
   EXPECT_EQ(host.IdentityText(), GetParam().identityLine);
 }
@@ -187,20 +189,17 @@ class PreviousSessionsAnswer : public LinkSessionTest, public ::testing::WithPar
 TEST_P(PreviousSessionsAnswer, NeverStopsANewSearchOnAPortThatWasNotAsked) {
   PlaceTester(1);
   port.Answer(ReadLine(0x01C2), ShortFrame("FIRST"));
-  std::string name;
-  ReadCompanyName(session, [&](const std::string& text) { name = text; });
-  ASSERT_EQ(name, "FIRST" + std::string(11, ' '));
-  ASSERT_TRUE(session.ReplyOk);
+  ASSERT_EQ(ReadCompanyName(session), "FIRST" + std::string(11, ' '));
 
   port.SetProbe(1, GetParam().probe);
   port.SetOpenFailure(1, GetParam().failure);
   PlaceTester(2);
   port.Answer(ReadLine(0x01C2), ShortFrame("SECOND"));
-  ReadCompanyName(session, [&](const std::string& text) { name = text; });
+
+  EXPECT_EQ(ReadCompanyName(session), "SECOND" + std::string(10, ' '));
 
   EXPECT_EQ(host.IdentityText(), "");
   EXPECT_EQ(timeline.Texts("identity ").rbegin()[1], "Tester No:2143 on COM2");
-  EXPECT_EQ(name, "SECOND" + std::string(10, ' '));
   EXPECT_EQ(timeline.Count("write " + IdentificationLine), 2);
 }
 
@@ -213,11 +212,9 @@ INSTANTIATE_TEST_SUITE_P(LinkSession, PreviousSessionsAnswer,
 TEST_F(PortSearch, CancelStopsTheSearchAndStillWritesTheIdentityLineWithoutARequest) {
   port.SetProbe(1, PortAvailability::Available);
   host.CancelAtTick(5);
-  bool handedOver = false;
 
-  ReadCompanyName(session, [&](const std::string&) { handedOver = true; });
+  EXPECT_EQ(ReadCompanyName(session), std::nullopt);
 
-  EXPECT_FALSE(handedOver);
   EXPECT_EQ(port.Writes(), std::vector<std::string>{IdentificationLine});
   EXPECT_EQ(host.IdentityText(), "Tester No: on COM1");
   EXPECT_EQ(timeline.Now(), 5);

@@ -1,5 +1,4 @@
 #include <cerrno>
-#include <chrono>
 #include <functional>
 #include <optional>
 #include <string>
@@ -21,12 +20,7 @@ class ReplyWait : public LinkSessionTest {
  protected:
   ReplyWait() { PlaceTester(1); }
 
-  // What the read handed over; nothing when it failed or was cancelled.
-  std::optional<std::string> ReadName() {
-    std::optional<std::string> name;
-    ReadCompanyName(session, [&](const std::string& text) { name = text; });
-    return name;
-  }
+  std::optional<std::string> ReadName() { return ReadCompanyName(session); }
 
   std::vector<int> ReadNameWriteTicks() const {
     std::vector<int> ticks;
@@ -89,168 +83,80 @@ TEST_F(ReplyWait, FrameInTheTickOfTheThirdReSendIsFoundInTheSearch) {
   port.Answer(IdentificationLine, "");
   port.Answer(IdentificationLine, LongFrame(SerialOnly2143), 1, 33);
 
-  session.StartLinkSession();
+  EXPECT_TRUE(session.Begin());
 
   EXPECT_EQ(WriteCount(IdentificationLine), 4);
   EXPECT_EQ(WritesFrom(FollowUpLine), std::vector<std::string>{FollowUpLine});
-  EXPECT_TRUE(session.Identified);
-  EXPECT_FALSE(session.Aborted);
+  EXPECT_FALSE(session.Searching());
   EXPECT_EQ(host.IdentityText(), "Tester No:2143 on COM1");
 }
-
-struct ClearLineCase {
-  std::string name;
-  int answeredSend;
-  // How far the clock moves per poll tick: 100 ms as the timer says, less for a timer
-  // that fires early, more for one that stalls.
-  int clockStepMs;
-};
-
-class AnswerAfterReSends : public ReplyWait, public ::testing::WithParamInterface<ClearLineCase> {};
-
-// Reads the company name, answered "ACME", then the first Trailer ID, answered "NEXT".
-#define ExpectCompanyNameThenNextRead()                                  \
-  do {                                                                  \
-    session.StartLinkSession();                                         \
-    session.SendRequest(RequestCode::Read, CompanyNameAddress);         \
-    ASSERT_EQ(session.WaitForReply(), WaitOutcome::Reply);              \
-    EXPECT_EQ(session.AnswerText(), Padded16("ACME"));                  \
-    session.SendRequest(RequestCode::Read, TrailerAddress(0));          \
-    ASSERT_EQ(session.WaitForReply(), WaitOutcome::Reply);              \
-    EXPECT_EQ(session.AnswerText(), Padded16("NEXT"));                  \
-  } while (false)
-
-// An answer to a re-sent line may be followed by the answer to another send of it, up to
-// the give-up horizon (3.3 s) after the last re-send. The next request waits that long by
-// the clock, however the poll ticks, and takes its own answer.
-TEST_P(AnswerAfterReSends, DelayTheNextRequestTheGiveUpHorizonAfterTheLastReSendByTheClock) {
-  const std::string nextLine = ReadLine(0xFF00);
-  host.SetClockStepPerTick(std::chrono::milliseconds(GetParam().clockStepMs));
-  port.Answer(ReadNameLine, ShortFrame("ACME"), GetParam().answeredSend);
-  port.Answer(ReadNameLine, ShortFrame("COPY"), GetParam().answeredSend + 1, 2);
-  port.Answer(nextLine, ShortFrame("NEXT"), 0, 3);
-
-  ExpectCompanyNameThenNextRead();
-
-  const std::vector<int> sends = ReadNameWriteTicks();
-  ASSERT_EQ(sends.size(), static_cast<std::size_t>(GetParam().answeredSend));
-  const int next = FirstWriteTick(nextLine);
-  if (GetParam().answeredSend == 1) {
-    EXPECT_EQ(next, sends.back() + 1);
-  } else {
-    EXPECT_GE((next - sends.back()) * GetParam().clockStepMs, 3300);
-    EXPECT_LT((next - 1 - sends.back()) * GetParam().clockStepMs, 3300);
-  }
-  EXPECT_EQ(BeepsFrom(sends.front()), GetParam().answeredSend - 1);
-}
-
-INSTANTIATE_TEST_SUITE_P(LinkSession, AnswerAfterReSends,
-                         ::testing::Values(ClearLineCase{"FirstSend", 1, 100}, ClearLineCase{"SecondSend", 2, 100},
-                                           ClearLineCase{"ThirdSend", 3, 100},
-                                           ClearLineCase{"SecondSendEarlyTimer", 2, 50},
-                                           ClearLineCase{"ThirdSendStalledTimer", 3, 250}),
-                         CaseName());
 
 // Answers may come later than one answer window, each within the give-up horizon of its
 // send: the first answer to the company name line comes after its second re-send, and
 // the answers to the re-sends follow 1.5 s apart, the last 2.8 s after its send. The
 // tester answers in order, so the next line's answer comes after them. Neither late
-// answer is taken as the next request's.
+// answer is taken as the next request's, and the line stays in step.
 TEST_F(ReplyWait, TwoLateAnswersToReSendsAreNeverTakenAsTheNextAnswer) {
   const std::string nextLine = ReadLine(0xFF00);
   port.Answer(ReadNameLine, ShortFrame("ACME"), 1, 23);
   port.Answer(ReadNameLine, ShortFrame("COPY"), 2, 24);
   port.Answer(ReadNameLine, ShortFrame("COPY"), 3, 28);
   port.Answer(nextLine, ShortFrame("NEXT"), 0, 18);
+  ASSERT_TRUE(session.Begin());
 
-  ExpectCompanyNameThenNextRead();
+  const ExchangeResult name = session.Exchange(RequestCode::Read, CompanyNameAddress);
+  const ExchangeResult next = session.Exchange(RequestCode::Read, TrailerAddress(0));
 
-  const std::vector<int> sends = ReadNameWriteTicks();
-  ASSERT_EQ(sends.size(), 3U);
-  EXPECT_EQ(FirstWriteTick(nextLine), sends.back() + 33);
+  EXPECT_EQ(ReadNameWriteTicks().size(), 3U);
+  EXPECT_EQ(name.answer, Padded16("ACME"));
+  EXPECT_EQ(next.outcome, ExchangeOutcome::Answered);
+  EXPECT_EQ(next.answer, Padded16("NEXT"));
+  EXPECT_EQ(session.ConfirmInStep(), ExchangeOutcome::Answered);
 }
-
-enum class NameTransfer { Read, Send };
-
-struct CancelAfterAnswerCase {
-  std::string name;
-  NameTransfer transfer;
-  int answeredSend;
-  int cancelTicksAfterFirstSend;
-};
-
-class CancelAfterAnswer : public ReplyWait, public ::testing::WithParamInterface<CancelAfterAnswerCase> {};
-
-// An answer the wait accepted counts, also when Cancel comes in the same tick or while
-// the line clears: a read is handed over, an acknowledged write is reported as sent.
-TEST_P(CancelAfterAnswer, CountsTheAcceptedAnswer) {
-  const bool read = GetParam().transfer == NameTransfer::Read;
-  const std::string line = read ? ReadNameLine : "!0000201C2";
-  port.Answer(line, ShortFrame("ACME"), GetParam().answeredSend);
-  CancelTicksAfterFirstWrite(line, GetParam().cancelTicksAfterFirstSend);
-
-  if (read) {
-    EXPECT_EQ(ReadName(), Padded16("ACME"));
-    ExpectEndedWith("Company ID successfully acquired");
-  } else {
-    SendCompanyName(session, "ACME");
-    ExpectEndedWith("Company ID successfully sent");
-  }
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    LinkSession, CancelAfterAnswer,
-    ::testing::Values(CancelAfterAnswerCase{"ReadCancelledInTheAnswersTick", NameTransfer::Read, 1, 1},
-                      CancelAfterAnswerCase{"ReadCancelledAfterAReSentAnswer", NameTransfer::Read, 2, 14},
-                      CancelAfterAnswerCase{"SendCancelledInTheAnswersTick", NameTransfer::Send, 1, 1},
-                      CancelAfterAnswerCase{"SendCancelledAfterAReSentAnswer", NameTransfer::Send, 2, 14}),
-    CaseName());
 
 struct FollowUpCase {
   std::string name;
   std::string answer;
   int delay;
-  int ticksBeforeNextRequest;
 };
 
 class FollowUpAnswer : public ReplyWait, public ::testing::WithParamInterface<FollowUpCase> {};
 
-// The tester may answer the follow-up request late or never. The first transfer request
-// waits for its frame, or the give-up horizon (33 ticks) when none passes, so that a late
-// answer can never be taken as the transfer's.
-TEST_P(FollowUpAnswer, IsAwaitedUntilItsFrameOrTheGiveUpHorizonAndNeverTakenAsTheNextAnswer) {
+// The tester may answer the follow-up request late, never, or with a frame no transfer
+// takes. Whatever it does, the first transfer request waits only the poll tick an
+// immediate answer needs, and takes its own answer.
+TEST_P(FollowUpAnswer, HoldsTheFirstRequestOneTickAndIsNeverTakenAsItsAnswer) {
   port.Answer(FollowUpLine, GetParam().answer, 0, GetParam().delay);
   port.Answer(ReadNameLine, ShortFrame("ACME"));
 
   EXPECT_EQ(ReadName(), Padded16("ACME"));
 
-  EXPECT_EQ(FirstWriteTick(ReadNameLine) - FirstWriteTick(FollowUpLine), GetParam().ticksBeforeNextRequest);
+  EXPECT_EQ(FirstWriteTick(ReadNameLine) - FirstWriteTick(FollowUpLine), 1);
   EXPECT_EQ(WriteCount(FollowUpLine), 1);
   EXPECT_EQ(WriteCount(ReadNameLine), 1);
 }
 
 INSTANTIATE_TEST_SUITE_P(
     LinkSession, FollowUpAnswer,
-    ::testing::Values(FollowUpCase{"Unanswered", "", 1, 33}, FollowUpCase{"ShortAnswer", ShortFrame("OTHER"), 1, 1},
-                      FollowUpCase{"ShortAnswerAfterTwoTicks", ShortFrame("OTHER"), 2, 2},
-                      FollowUpCase{"LateShortAnswer", ShortFrame("OTHER"), 6, 6},
-                      FollowUpCase{"AnswerAtTheEndOfItsWindow", ShortFrame("OTHER"), 10, 10},
-                      FollowUpCase{"AnswerLaterThanItsWindow", ShortFrame("OTHER"), 15, 15},
-                      FollowUpCase{"AnswerAtTheEndOfTheHorizon", ShortFrame("OTHER"), 32, 32},
-                      FollowUpCase{"SpoiltShortAnswer", WithByte(ShortFrame("OTHER"), 1, '!'), 2, 33},
-                      FollowUpCase{"LongAnswerIsNotTaken", LongFrame(SerialOnly2143), 1, 33}),
+    ::testing::Values(FollowUpCase{"Unanswered", "", 1}, FollowUpCase{"ShortAnswer", ShortFrame("OTHER"), 1},
+                      FollowUpCase{"LateShortAnswer", ShortFrame("OTHER"), 6},
+                      FollowUpCase{"SpoiltShortAnswer", WithByte(ShortFrame("OTHER"), 1, '!'), 1},
+                      FollowUpCase{"LongAnswer", LongFrame(SerialOnly2143), 1}),
     CaseName());
 
-// A frame still arriving when a request goes out is stale: the line is let fall quiet,
-// and what arrives meanwhile is dropped, before the request is written.
-TEST_F(ReplyWait, FrameStillArrivingWhenARequestGoesOutIsDropped) {
-  port.ArrivingWhenWriting(ReadNameLine, ShortFrame("STALE"));
-  port.Answer(ReadNameLine, ShortFrame("ACME"), 0, 2);
+// A follow-up answer partly in when the tick is over holds the first request until the
+// rest of it has come, so that the two answers do not meet on the line.
+TEST_F(ReplyWait, FollowUpAnswerArrivingInPiecesIsTakenBeforeTheFirstRequest) {
+  port.Answer(FollowUpLine, "");
+  const std::string answer = ShortFrame("OTHER");
+  port.DeliverAtTick(2, answer.substr(0, 10));
+  port.DeliverAtTick(4, answer.substr(10));
+  port.Answer(ReadNameLine, ShortFrame("ACME"));
 
   EXPECT_EQ(ReadName(), Padded16("ACME"));
 
-  EXPECT_EQ(timeline.Count("dropped arriving bytes"), 1);
-  EXPECT_EQ(WriteCount(ReadNameLine), 1);
+  EXPECT_EQ(FirstWriteTick(FollowUpLine), 1);
+  EXPECT_EQ(FirstWriteTick(ReadNameLine), 4);
 }
 
 struct PollFailureCase {
@@ -289,7 +195,7 @@ TEST_P(PollFailure, IsRaisedOnceByTheWaitingHandlerAndEndsTheSession) {
   EXPECT_EQ(timeline.Count("error report "), 0);
   EXPECT_EQ(timeline.Now(), timeline.FirstTick(GetParam().failingCall + " failed"));
   EXPECT_EQ(timeline.Count("ended"), 1);
-  EXPECT_TRUE(session.Aborted);
+  EXPECT_FALSE(session.Cancellable());
   EXPECT_FALSE(port.IsOpen());
   EXPECT_FALSE(host.PollTimerEnabled());
 

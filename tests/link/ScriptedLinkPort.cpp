@@ -1,6 +1,5 @@
 #include "ScriptedLinkPort.h"
 
-#include <algorithm>
 #include <set>
 #include <utility>
 
@@ -21,10 +20,6 @@ void ScriptedLinkPort::Answer(std::string prefix, std::string bytes, int occurre
 }
 
 void ScriptedLinkPort::DeliverAtTick(int tick, std::string bytes) { deliveries_.emplace(tick, std::move(bytes)); }
-
-void ScriptedLinkPort::ArrivingWhenWriting(std::string prefix, std::string bytes) {
-  arriving_.emplace_back(std::move(prefix), std::move(bytes));
-}
 
 void ScriptedLinkPort::FailCall(std::string call, int occurrence, std::exception_ptr failure) {
   failures_[{std::move(call), occurrence}] = std::move(failure);
@@ -71,31 +66,20 @@ std::uint16_t ScriptedLinkPort::ReadBlock(std::span<char> destination) {
 void ScriptedLinkPort::WriteText(std::string_view text) {
   const std::string line(text);
   Call("write", "write " + line);
-  const auto arriving = std::find_if(arriving_.begin(), arriving_.end(),
-                                     [&line](const auto& rule) { return line.starts_with(rule.first); });
-  if (arriving != arriving_.end()) {
-    if (quietSinceDiscard_) {
-      timeline_.Record("dropped arriving bytes");
-    } else if (open_) {
-      input_ += arriving->second;
-    }
-    arriving_.erase(arriving);
-  }
-  quietSinceDiscard_ = false;
   if (open_ && comNumber_ == testerPort_) ScheduleAnswer(line);
 }
 
 void ScriptedLinkPort::DiscardInput() {
   Call("discard input", "discard input");
   input_.clear();
-  quietSinceDiscard_ = false;
 }
 
 void ScriptedLinkPort::DiscardOutput() { Call("discard output", "discard output"); }
 
-void ScriptedLinkPort::AwaitQuietInput(std::chrono::milliseconds, std::chrono::milliseconds) {
+bool ScriptedLinkPort::AwaitQuietInput(std::chrono::milliseconds, std::chrono::milliseconds) {
+  const bool arrived = !input_.empty();
   input_.clear();
-  quietSinceDiscard_ = true;
+  return arrived;
 }
 
 void ScriptedLinkPort::Call(const std::string& call, const std::string& record) {

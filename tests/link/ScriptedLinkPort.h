@@ -36,10 +36,6 @@ class ScriptedLinkPort : public LinkPort {
   void Answer(std::string prefix, std::string bytes, int occurrence = 0, int delay = 1);
   // Bytes that arrive at an absolute tick, whatever was written.
   void DeliverAtTick(int tick, std::string bytes);
-  // Bytes still arriving on the line when the next line starting with prefix is written:
-  // a wait for a quiet line before the write drops them; otherwise they land in the
-  // input buffer just after it.
-  void ArrivingWhenWriting(std::string prefix, std::string bytes);
   // The occurrence-th call (from 1) of "write", "discard input" or "close" throws instead;
   // a close that throws leaves the port closed.
   void FailCall(std::string call, int occurrence, std::exception_ptr failure);
@@ -60,7 +56,7 @@ class ScriptedLinkPort : public LinkPort {
   void WriteText(std::string_view text) override;
   void DiscardInput() override;
   void DiscardOutput() override;
-  void AwaitQuietInput(std::chrono::milliseconds quietFor, std::chrono::milliseconds atMost) override;
+  bool AwaitQuietInput(std::chrono::milliseconds quietFor, std::chrono::milliseconds atMost) override;
 
  private:
   struct AnswerRule {
@@ -78,8 +74,6 @@ class ScriptedLinkPort : public LinkPort {
   std::map<std::uint16_t, OpenFailure> openFailures_;
   std::uint16_t testerPort_ = 0;
   std::vector<AnswerRule> rules_;
-  std::vector<std::pair<std::string, std::string>> arriving_;
-  bool quietSinceDiscard_ = false;
   std::multimap<int, std::string> deliveries_;
   std::map<std::pair<std::string, int>, std::exception_ptr> failures_;
   std::map<std::string, int> callCounts_;

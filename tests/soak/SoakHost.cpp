@@ -42,7 +42,7 @@ void SoakHost::ProcessEvents() {
     session_->Cancel();
     return;
   }
-  session_->Timer1Timer();
+  session_->Tick();
 }
 
 }  // namespace orvel::testing

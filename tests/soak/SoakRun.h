@@ -23,10 +23,13 @@ struct TimingProfile {
   std::string name;
   sim::AnswerTiming timing;
   bool answersFollowUp = true;
+  // Whether the tester puts the request's address in its answers.
+  bool echoesAddress = true;
 };
 
 // Prompt answers; the follow-up answered after 330-600 ms and everything else after
-// 40-100 ms; the follow-up never answered; slow writes beside fast reads.
+// 40-100 ms; the follow-up never answered; slow writes beside fast reads; and a tester
+// that does not put the address in its answers.
 std::vector<TimingProfile> StandardTimings();
 
 struct SoakPlan {
