@@ -12,7 +12,7 @@ namespace {
 TEST(SimulatorCommandLine, ReadsContentsIdentityAndPacing) {
   const SimulatorSetup setup =
       ParseCommandLine({"--trailer", "1=TR-0001", "--vehicle", "32=VH 32", "--company", "Acme Brakes", "--serial",
-                        "2143", "--pacing", "immediate", "--silent-follow-up"});
+                        "2143", "--pacing", "immediate", "--silent-follow-up", "--no-address-echo"});
   ASSERT_EQ(setup.trailerIds.size(), 1U);
   EXPECT_EQ(setup.trailerIds[0], (std::pair<std::size_t, std::string>{0, "TR-0001"}));
   EXPECT_EQ(setup.vehicleIds[0], (std::pair<std::size_t, std::string>{31, "VH 32"}));
@@ -20,6 +20,8 @@ TEST(SimulatorCommandLine, ReadsContentsIdentityAndPacing) {
   EXPECT_EQ(setup.identity.serial, "2143");
   EXPECT_EQ(setup.pacing, Pacing::Immediate);
   EXPECT_FALSE(setup.answersFollowUp);
+  EXPECT_FALSE(setup.echoesAddress);
+  EXPECT_TRUE(ParseCommandLine({}).echoesAddress);
 }
 
 TEST(SimulatorCommandLine, ReadsFaultRules) {

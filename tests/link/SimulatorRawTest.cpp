@@ -97,6 +97,30 @@ INSTANTIATE_TEST_SUITE_P(
                       ReadCase{"!00003FEF8\r", "VEHICLE-LAST    "}, ReadCase{"!00003FF08\r", std::string(16, ' ')},
                       ReadCase{"!0000301C2\r", "Acme Brakes     "}));
 
+struct EchoCase {
+  std::string line;
+  bool echoes;
+  std::string dataStart;
+};
+
+class SimulatorAddressEcho : public SimulatorRaw, public ::testing::WithParamInterface<EchoCase> {};
+
+// The echo is what lets the program tell a late or repeated answer from the one it awaits.
+TEST_P(SimulatorAddressEcho, StartsTheDataFieldWithTheRequestsAddressOrZeros) {
+  simulator.SetEchoesAddress(GetParam().echoes);
+  peer.Send(GetParam().line);
+  const std::string frame = peer.Receive(GetParam().line == Identify ? LongReplyLength : ShortReplyLength);
+  const TakenReply reply = JudgeTakenFrame(frame);
+  ASSERT_EQ(reply.outcome, ReplyOutcome::TakenAndPassed);
+  EXPECT_EQ(reply.dataField.substr(0, 4), GetParam().dataStart);
+}
+
+INSTANTIATE_TEST_SUITE_P(Requests, SimulatorAddressEcho,
+                         ::testing::Values(EchoCase{Identify, true, "0190"}, EchoCase{FollowUp, true, "0107"},
+                                           EchoCase{ReadCompany, true, "01C2"}, EchoCase{"!00003FF08\r", true, "FF08"},
+                                           EchoCase{"!00002FEF8WRITTEN ID      \r", true, "FEF8"},
+                                           EchoCase{Identify, false, "0000"}, EchoCase{"!00003FF08\r", false, "0000"}));
+
 TEST_F(SimulatorRaw, WriteStoresThePayloadAndAcknowledges) {
   peer.Send("!00002FE10NEW VEHICLE 3   \r");
   ASSERT_EQ(JudgeTakenFrame(peer.Receive(ShortReplyLength)).outcome, ReplyOutcome::TakenAndPassed);

@@ -23,6 +23,8 @@ Options:
   --details TEXT        the rest of the instrument data (at most 52 characters)
   --pacing MODE         9600: bytes leave at the line's speed (default); immediate: at once
   --silent-follow-up    do not answer the request to address 0107
+  --no-address-echo     start every answer's data field with 0000 instead of the
+                        request's address in four hex digits (0190, 0107, 01C2, FF08...)
   --delay KIND=MS       the time from a request's last byte to its answer's first byte,
                         for one kind of request; MIN-MAX draws it anew for each request
                         (the jitter); follow-up=never is --silent-follow-up. Kinds:
@@ -200,7 +202,8 @@ void ParseDelay(SimulatorSetup& setup, std::string_view argument) {
   const auto [kindName, value] = SplitAt(argument, '=');
   const auto kind = RequestKindFromName(kindName);
   if (!kind || value.empty()) {
-    Refuse({"\"", argument, "\" should read KIND=MS or KIND=MIN-MAX with KIND one of identify, follow-up, read, write"});
+    Refuse(
+        {"\"", argument, "\" should read KIND=MS or KIND=MIN-MAX with KIND one of identify, follow-up, read, write"});
   }
   if (*kind == RequestKind::FollowUp && value == "never") {
     setup.answersFollowUp = false;
@@ -240,6 +243,7 @@ void SimulatorSetup::ApplyTo(TesterSimulator& simulator) const {
   simulator.SetIdentity(identity);
   simulator.SetPacing(pacing);
   simulator.SetAnswersFollowUp(answersFollowUp);
+  simulator.SetEchoesAddress(echoesAddress);
   simulator.SetAnswerTiming(timing);
   for (const FaultRule& rule : faultRules) {
     simulator.AddFaultRule(rule);
@@ -259,6 +263,10 @@ SimulatorSetup ParseCommandLine(const std::vector<std::string_view>& arguments) 
     }
     if (option == "--silent-follow-up") {
       setup.answersFollowUp = false;
+      continue;
+    }
+    if (option == "--no-address-echo") {
+      setup.echoesAddress = false;
       continue;
     }
     if (index + 1 >= arguments.size()) {

@@ -24,6 +24,7 @@ struct SimulatorSetup {
   TesterIdentity identity;
   Pacing pacing = Pacing::Baud9600;
   bool answersFollowUp = true;
+  bool echoesAddress = true;
   AnswerTiming timing;
   std::vector<FaultRule> faultRules;
   std::optional<RandomFaults> randomFaults;

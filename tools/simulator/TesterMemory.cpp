@@ -33,13 +33,10 @@ std::optional<std::size_t> SlotOf(std::uint16_t address, std::uint16_t seriesSta
   return slot < TesterSlotCount ? std::optional<std::size_t>(slot) : std::nullopt;
 }
 
-// What this tester puts where the program does not look: the request echoed in the header
-// and zeros before the answer characters. The program must not depend on either.
+// What this tester puts where the program does not look: the request echoed in the header.
 std::string HeaderFor(const TesterRequest& request) {
   return std::to_string(request.code) + UpperHex(request.address, 4);
 }
-
-const std::string UnusedDataPrefix = "0000";
 
 }  // namespace
 
@@ -107,13 +104,19 @@ std::string* TesterMemory::TextAt(std::uint16_t address) {
 }
 
 TesterFrame TesterMemory::ShortFrame(const TesterRequest& request, std::string_view text) const {
-  return MakeFrame(HeaderFor(request), UnusedDataPrefix + std::string(text));
+  return MakeFrame(HeaderFor(request), DataPrefix(request) + std::string(text));
 }
 
 TesterFrame TesterMemory::IdentityFrame(const TesterRequest& request) const {
   const std::string instrumentData =
       EncodeHexWords(m_identity.serial) + EncodeHexWords(m_identity.secondPair) + m_identity.details;
-  return MakeFrame(HeaderFor(request), UnusedDataPrefix + instrumentData);
+  return MakeFrame(HeaderFor(request), DataPrefix(request) + instrumentData);
+}
+
+// The echoed address is what tells a late or repeated answer from the one awaited; a
+// tester without it leaves zeros there.
+std::string TesterMemory::DataPrefix(const TesterRequest& request) const {
+  return m_echoesAddress ? UpperHex(request.address, 4) : std::string(4, '0');
 }
 
 }  // namespace orvel::sim

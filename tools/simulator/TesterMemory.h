@@ -45,6 +45,9 @@ class TesterMemory {
   void SetCompanyName(std::string_view text);
   void SetIdentity(TesterIdentity identity);
   void SetAnswersFollowUp(bool answers) { m_answersFollowUp = answers; }
+  // Whether the first four characters of every answer's data field carry the request's
+  // address in hex, as the testers measured do, or zeros.
+  void SetEchoesAddress(bool echoes) { m_echoesAddress = echoes; }
 
   const std::string& TrailerId(std::size_t slot) const;
   const std::string& VehicleId(std::size_t slot) const;
@@ -59,12 +62,14 @@ class TesterMemory {
   std::string* TextAt(std::uint16_t address);
   TesterFrame ShortFrame(const TesterRequest& request, std::string_view text) const;
   TesterFrame IdentityFrame(const TesterRequest& request) const;
+  std::string DataPrefix(const TesterRequest& request) const;
 
   std::array<std::string, TesterSlotCount> m_trailerIds;
   std::array<std::string, TesterSlotCount> m_vehicleIds;
   std::string m_companyName;
   TesterIdentity m_identity;
   bool m_answersFollowUp = true;
+  bool m_echoesAddress = true;
 };
 
 }  // namespace orvel::sim

@@ -80,6 +80,11 @@ void TesterSimulator::SetAnswersFollowUp(bool answers) {
   m_memory.SetAnswersFollowUp(answers);
 }
 
+void TesterSimulator::SetEchoesAddress(bool echoes) {
+  const std::lock_guard lock(m_mutex);
+  m_memory.SetEchoesAddress(echoes);
+}
+
 void TesterSimulator::SetPacing(Pacing pacing) {
   const std::lock_guard lock(m_mutex);
   m_pacing = pacing;

@@ -73,6 +73,8 @@ class TesterSimulator {
   void SetCompanyName(std::string_view text);
   void SetIdentity(const TesterIdentity& identity);
   void SetAnswersFollowUp(bool answers);
+  // On by default: answers carry the request's address ahead of their text.
+  void SetEchoesAddress(bool echoes);
   void SetPacing(Pacing pacing);
   // How long the tester takes to answer each kind of request; answers at once by default.
   void SetAnswerTiming(const AnswerTiming& timing);
