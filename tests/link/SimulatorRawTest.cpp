@@ -12,9 +12,12 @@
 #include <algorithm>
 #include <chrono>
 #include <filesystem>
+#include <functional>
 #include <iterator>
+#include <mutex>
 #include <set>
 #include <string>
+#include <vector>
 
 namespace orvel {
 namespace {
@@ -131,14 +134,118 @@ TEST_F(SimulatorRaw, WriteStoresThePayloadAndAcknowledges) {
   EXPECT_EQ(simulator.TrailerId(2), std::string(16, ' '));
 }
 
-TEST_F(SimulatorRaw, FollowUpIsAnsweredOnlyWhenConfigured) {
-  peer.Send(FollowUp);
-  EXPECT_EQ(JudgeTakenFrame(peer.Receive(ShortReplyLength)).outcome, ReplyOutcome::TakenAndPassed);
+// Request lines sent at once, and what the simulator writes for them: each write as the
+// line it answers and the headers of its frames, "(77)" marking a long one.
+struct LineOrderCase {
+  std::string name;
+  std::function<void(TesterSimulator&)> arrange;
+  std::vector<std::string> lines;
+  std::string writes;
+};
 
-  simulator.SetAnswersFollowUp(false);
-  peer.Send(FollowUp);
-  EXPECT_EQ(ReceiveUpToCompanyName().size(), ShortReplyLength);
+class SimulatorLineOrder : public SimulatorRaw, public ::testing::WithParamInterface<LineOrderCase> {};
+
+std::string WriteSeen(const sim::TrafficEvent& event) {
+  std::string seen = "#" + std::to_string(event.lineNumber);
+  for (std::size_t start = 0; start < event.bytes.size();) {
+    const std::size_t end = event.bytes.find('\r', start) + 1;
+    seen += " " + event.bytes.substr(start + 1, 5) + (end - start == LongReplyLength ? "(77)" : "");
+    start = end;
+  }
+  return seen;
 }
+
+TEST_P(SimulatorLineOrder, WritesWholeFramesInTheirOrder) {
+  std::mutex seenGuard;
+  std::string seen;
+  simulator.SetTrafficObserver([&](const sim::TrafficEvent& event) {
+    if (event.kind == sim::TrafficKind::ReplySent) {
+      const std::lock_guard lock(seenGuard);
+      seen += (seen.empty() ? "" : ", ") + WriteSeen(event);
+    }
+  });
+  GetParam().arrange(simulator);
+  for (const std::string& line : GetParam().lines) {
+    peer.Send(line);
+  }
+  const auto written = [&] {
+    const std::lock_guard lock(seenGuard);
+    return seen;
+  };
+  test::PollUntil([&] { return written().size() >= GetParam().writes.size(); });
+  EXPECT_EQ(written(), GetParam().writes);
+}
+
+sim::FaultSettings After(std::chrono::milliseconds delay) {
+  sim::FaultSettings settings;
+  settings.delay = delay;
+  return settings;
+}
+
+const std::string ReadTrailer = "!00003FF00\r";
+constexpr std::chrono::milliseconds Quick{50};
+// Longer than any exchange of the lines sent at once takes, on a loaded machine too.
+constexpr std::chrono::milliseconds Slow{400};
+
+INSTANTIATE_TEST_SUITE_P(
+    Faults, SimulatorLineOrder,
+    ::testing::Values(
+        LineOrderCase{"CopyFollowsSeveralLaterAnswers",
+                      [](TesterSimulator& tester) {
+                        tester.AddFaultRule(FaultRule{FaultKind::DuplicateLater, 1, std::nullopt, 1, After(Slow)});
+                      },
+                      {ReadTrailer, ReadCompany, ReadCompany},
+                      "#1 3FF00, #2 301C2, #3 301C2, #1 3FF00"},
+        LineOrderCase{"CopyLandsInTheGapBeforeTheNextAnswer",
+                      [](TesterSimulator& tester) {
+                        AnswerTiming timing;
+                        timing.read = {Slow, Slow};
+                        tester.SetAnswerTiming(timing);
+                        tester.AddFaultRule(FaultRule{FaultKind::DuplicateLater, 1, std::nullopt, 1, After(Quick)});
+                      },
+                      {ReadTrailer, ReadCompany},
+                      "#1 3FF00, #1 3FF00, #2 301C2"},
+        LineOrderCase{"HeldAnswerGoesOutJustBeforeTheNextOne",
+                      [](TesterSimulator& tester) {
+                        tester.AddFaultRule(FaultRule{FaultKind::HeldForNext, 1, std::nullopt, 1, {}});
+                      },
+                      {ReadTrailer, ReadCompany},
+                      "#2 3FF00 301C2"},
+        LineOrderCase{"LostRequestIsNotAnsweredNorReleasesAHeldAnswer",
+                      [](TesterSimulator& tester) {
+                        tester.AddFaultRule(FaultRule{FaultKind::HeldForNext, 1, std::nullopt, 1, {}});
+                        tester.AddFaultRule(FaultRule{FaultKind::RequestLost, 2, std::nullopt, 1, {}});
+                      },
+                      {ReadTrailer, ReadCompany, ReadCompany},
+                      "#3 3FF00 301C2"},
+        LineOrderCase{"FollowUpInTurnHoldsUpTheNextAnswer",
+                      [](TesterSimulator& tester) {
+                        AnswerTiming timing;
+                        timing.followUp = {Quick, Quick};
+                        tester.SetAnswerTiming(timing);
+                      },
+                      {FollowUp, ReadCompany},
+                      "#1 10107, #2 301C2"},
+        LineOrderCase{"FollowUpAnsweredAfterSeveralLaterRequests",
+                      [](TesterSimulator& tester) { tester.SetFollowUpAnsweredAfter(Slow); },
+                      {FollowUp, ReadCompany, ReadCompany, ReadCompany},
+                      "#2 301C2, #3 301C2, #4 301C2, #1 10107"},
+        LineOrderCase{"LongFollowUpInTurn",
+                      [](TesterSimulator& tester) { tester.SetFollowUpFrame(sim::FollowUpFrame::Long); },
+                      {FollowUp, ReadCompany},
+                      "#1 10107(77), #2 301C2"},
+        LineOrderCase{"LongFollowUpAfterTheNextAnswer",
+                      [](TesterSimulator& tester) {
+                        tester.SetFollowUpFrame(sim::FollowUpFrame::Long);
+                        tester.SetFollowUpAnsweredAfter(Slow);
+                      },
+                      {FollowUp, ReadCompany},
+                      "#2 301C2, #1 10107(77)"},
+        LineOrderCase{"FollowUpNeverAnswered",
+                      [](TesterSimulator& tester) { tester.SetAnswersFollowUp(false); },
+                      {FollowUp, ReadCompany},
+                      "#2 301C2"}),
+    [](const ::testing::TestParamInfo<LineOrderCase>& example) { return example.param.name; });
 
 // Each kind of request has its own delay from the request's last byte to its answer's
 // first byte, and the tester answers one request at a time: a slow follow-up answer holds
@@ -287,12 +394,23 @@ TEST_F(SimulatorRaw, NulLandsWhereAsked) {
   }
 }
 
-TEST_F(SimulatorRaw, NoAnswerStillCarriesOutTheWrite) {
-  simulator.AddFaultRule(FaultRule{FaultKind::NoAnswer, std::nullopt, 0xFF08, 1, {}});
+struct UnansweredWriteCase {
+  FaultKind kind;
+  std::string storedAfter;
+};
+
+class SimulatorUnansweredWrite : public SimulatorRaw, public ::testing::WithParamInterface<UnansweredWriteCase> {};
+
+TEST_P(SimulatorUnansweredWrite, IsStoredOnlyWhenItReachedTheTester) {
+  simulator.AddFaultRule(FaultRule{GetParam().kind, std::nullopt, 0xFF08, 1, {}});
   peer.Send("!00002FF08WRITTEN-NO-REPLY\r");
   EXPECT_EQ(ReceiveUpToCompanyName().size(), ShortReplyLength);
-  EXPECT_EQ(simulator.TrailerId(1), "WRITTEN-NO-REPLY");
+  EXPECT_EQ(simulator.TrailerId(1), GetParam().storedAfter);
 }
+
+INSTANTIATE_TEST_SUITE_P(Faults, SimulatorUnansweredWrite,
+                         ::testing::Values(UnansweredWriteCase{FaultKind::NoAnswer, "WRITTEN-NO-REPLY"},
+                                           UnansweredWriteCase{FaultKind::RequestLost, std::string(16, ' ')}));
 
 TEST_F(SimulatorRaw, HangUpClosesTheLineAfterTheChosenRequest) {
   simulator.AddFaultRule(FaultRule{FaultKind::HangUp, 2, std::nullopt, 1, {}});

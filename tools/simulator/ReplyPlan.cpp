@@ -89,7 +89,9 @@ std::string ReplyPlan::Bytes() const {
   return bytes;
 }
 
-bool KeepsRequestFromTester(FaultKind kind) { return kind == FaultKind::AnswerFromResend || kind == FaultKind::HangUp; }
+bool KeepsRequestFromTester(FaultKind kind) {
+  return kind == FaultKind::RequestLost || kind == FaultKind::AnswerFromResend || kind == FaultKind::HangUp;
+}
 
 void ApplyFault(ReplyPlan& plan, const ChosenFault& fault, std::mt19937_64& random) {
   const FaultSettings& settings = fault.settings;
@@ -103,14 +105,21 @@ void ApplyFault(ReplyPlan& plan, const ChosenFault& fault, std::mt19937_64& rand
     case FaultKind::TwoAnswers:
       plan.copies = 2;
       break;
+    case FaultKind::DuplicateLater:
+      plan.copyAfter = settings.delay;
+      break;
     case FaultKind::LateAnswer:
       plan.delay += settings.delay;
+      break;
+    case FaultKind::HeldForNext:
+      plan.heldForNext = true;
       break;
     case FaultKind::InPieces:
       plan.pieces = settings.pieces;
       plan.gap = settings.gap;
       break;
     case FaultKind::NoAnswer:
+    case FaultKind::RequestLost:
     case FaultKind::AnswerFromResend:
       plan.frame.reset();
       break;

@@ -75,8 +75,8 @@ std::optional<TesterFrame> TesterMemory::Answer(const TesterRequest& request) {
     if (request.address == IdentificationAddress) {
       return IdentityFrame(request);
     }
-    if (request.address == FollowUpAddress && m_answersFollowUp) {
-      return ShortFrame(request, std::string(PayloadLength, ' '));
+    if (request.address == FollowUpAddress) {
+      return FollowUpAnswer(request);
     }
     return std::nullopt;
   }
@@ -88,6 +88,18 @@ std::optional<TesterFrame> TesterMemory::Answer(const TesterRequest& request) {
     *stored = request.payload;
   }
   return ShortFrame(request, *stored);
+}
+
+std::optional<TesterFrame> TesterMemory::FollowUpAnswer(const TesterRequest& request) const {
+  switch (m_followUpFrame) {
+    case FollowUpFrame::Short:
+      return ShortFrame(request, std::string(PayloadLength, ' '));
+    case FollowUpFrame::Long:
+      return IdentityFrame(request);
+    case FollowUpFrame::Never:
+      break;
+  }
+  return std::nullopt;
 }
 
 std::string* TesterMemory::TextAt(std::uint16_t address) {
