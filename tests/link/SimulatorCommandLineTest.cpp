@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <optional>
 #include <string_view>
 #include <vector>
 
@@ -19,15 +21,16 @@ TEST(SimulatorCommandLine, ReadsContentsIdentityAndPacing) {
   EXPECT_EQ(setup.companyName, "Acme Brakes");
   EXPECT_EQ(setup.identity.serial, "2143");
   EXPECT_EQ(setup.pacing, Pacing::Immediate);
-  EXPECT_FALSE(setup.answersFollowUp);
+  EXPECT_EQ(setup.followUpFrame, FollowUpFrame::Never);
   EXPECT_FALSE(setup.echoesAddress);
   EXPECT_TRUE(ParseCommandLine({}).echoesAddress);
 }
 
 TEST(SimulatorCommandLine, ReadsFaultRules) {
   const SimulatorSetup setup =
-      ParseCommandLine({"--fault", "late:address=FF08,delay=2500,times=0", "--fault", "from-resend:line=7,resends=2"});
-  ASSERT_EQ(setup.faultRules.size(), 2U);
+      ParseCommandLine({"--fault", "late:address=FF08,delay=2500,times=0", "--fault", "from-resend:line=7,resends=2",
+                        "--fault", "duplicate-later:delay=300", "--fault", "held-for-next", "--fault", "request-lost"});
+  ASSERT_EQ(setup.faultRules.size(), 5U);
   const FaultRule& late = setup.faultRules[0];
   EXPECT_EQ(late.kind, FaultKind::LateAnswer);
   EXPECT_EQ(late.onAddress, 0xFF08);
@@ -37,6 +40,10 @@ TEST(SimulatorCommandLine, ReadsFaultRules) {
   const FaultRule& resend = setup.faultRules[1];
   EXPECT_EQ(resend.onLine, 7U);
   EXPECT_EQ(resend.settings.resendsBeforeAnswer, 2U);
+  EXPECT_EQ(setup.faultRules[2].kind, FaultKind::DuplicateLater);
+  EXPECT_EQ(setup.faultRules[2].settings.delay, std::chrono::milliseconds(300));
+  EXPECT_EQ(setup.faultRules[3].kind, FaultKind::HeldForNext);
+  EXPECT_EQ(setup.faultRules[4].kind, FaultKind::RequestLost);
 }
 
 TEST(SimulatorCommandLine, ReadsRandomFaults) {
@@ -58,8 +65,37 @@ TEST(SimulatorCommandLine, ReadsAnswerDelaysPerKindOfRequest) {
   EXPECT_EQ(setup.timing.write.most, std::chrono::milliseconds(100));
   EXPECT_EQ(setup.timing.identify.most, std::chrono::milliseconds(0));
   EXPECT_EQ(setup.timing.seed, 9U);
-  EXPECT_TRUE(setup.answersFollowUp);
-  EXPECT_FALSE(ParseCommandLine({"--delay", "follow-up=never"}).answersFollowUp);
+  EXPECT_EQ(setup.followUpFrame, FollowUpFrame::Short);
+  EXPECT_FALSE(setup.followUpAfter.has_value());
+  EXPECT_EQ(ParseCommandLine({"--delay", "follow-up=never"}).followUpFrame, FollowUpFrame::Never);
+}
+
+TEST(SimulatorCommandLine, ReadsHowTheFollowUpIsAnswered) {
+  struct Case {
+    std::vector<std::string_view> arguments;
+    FollowUpFrame frame;
+    std::optional<std::chrono::milliseconds> after;
+  };
+  const Case cases[] = {
+      {{"--follow-up", "long"}, FollowUpFrame::Long, std::nullopt},
+      {{"--follow-up", "never"}, FollowUpFrame::Never, std::nullopt},
+      {{"--follow-up", "short", "--follow-up-after", "2000"}, FollowUpFrame::Short, std::chrono::milliseconds(2000)},
+  };
+  for (const Case& example : cases) {
+    const SimulatorSetup setup = ParseCommandLine(example.arguments);
+    EXPECT_EQ(setup.followUpFrame, example.frame) << example.arguments.back();
+    EXPECT_EQ(setup.followUpAfter, example.after) << example.arguments.back();
+  }
+}
+
+TEST(SimulatorCommandLine, HelpNamesEveryFaultKindAndOption) {
+  const std::string_view help = CommandLineHelp();
+  for (const FaultKind kind : AllFaultKinds()) {
+    EXPECT_NE(help.find(FaultKindName(kind)), std::string_view::npos) << FaultKindName(kind);
+  }
+  for (const std::string_view option : {"--follow-up FRAME", "--follow-up-after MS", "--no-address-echo"}) {
+    EXPECT_NE(help.find(option), std::string_view::npos) << option;
+  }
 }
 
 TEST(SimulatorCommandLine, RefusesWhatItCannotUnderstand) {
@@ -78,6 +114,9 @@ TEST(SimulatorCommandLine, RefusesWhatItCannotUnderstand) {
       {"--delay", "read=100-40"},
       {"--delay", "read=never"},
       {"--delay", "write"},
+      {"--follow-up", "sideways"},
+      {"--follow-up-after", "soon"},
+      {"--follow-up-after"},
       {"--company"},
       {"stray"},
   };
