@@ -218,14 +218,6 @@ INSTANTIATE_TEST_SUITE_P(
                       },
                       {ReadTrailer, ReadCompany, ReadCompany},
                       "#3 3FF00 301C2"},
-        LineOrderCase{"FollowUpInTurnHoldsUpTheNextAnswer",
-                      [](TesterSimulator& tester) {
-                        AnswerTiming timing;
-                        timing.followUp = {Quick, Quick};
-                        tester.SetAnswerTiming(timing);
-                      },
-                      {FollowUp, ReadCompany},
-                      "#1 10107, #2 301C2"},
         LineOrderCase{"FollowUpAnsweredAfterSeveralLaterRequests",
                       [](TesterSimulator& tester) { tester.SetFollowUpAnsweredAfter(Slow); },
                       {FollowUp, ReadCompany, ReadCompany, ReadCompany},
