@@ -12,7 +12,6 @@
 #include <algorithm>
 #include <chrono>
 #include <filesystem>
-#include <functional>
 #include <iterator>
 #include <mutex>
 #include <set>
@@ -138,9 +137,12 @@ TEST_F(SimulatorRaw, WriteStoresThePayloadAndAcknowledges) {
 // line it answers and the headers of its frames, "(77)" marking a long one.
 struct LineOrderCase {
   std::string name;
-  std::function<void(TesterSimulator&)> arrange;
-  std::vector<std::string> lines;
-  std::string writes;
+  std::vector<FaultRule> faults{};
+  std::vector<std::string> lines{};
+  std::string writes{};
+  sim::FollowUpFrame followUp = sim::FollowUpFrame::Short;
+  std::optional<std::chrono::milliseconds> followUpAfter{};
+  std::chrono::milliseconds readDelay{0};
 };
 
 class SimulatorLineOrder : public SimulatorRaw, public ::testing::WithParamInterface<LineOrderCase> {};
@@ -164,7 +166,14 @@ TEST_P(SimulatorLineOrder, WritesWholeFramesInTheirOrder) {
       seen += (seen.empty() ? "" : ", ") + WriteSeen(event);
     }
   });
-  GetParam().arrange(simulator);
+  for (const FaultRule& fault : GetParam().faults) {
+    simulator.AddFaultRule(fault);
+  }
+  AnswerTiming timing;
+  timing.read = {GetParam().readDelay, GetParam().readDelay};
+  simulator.SetAnswerTiming(timing);
+  simulator.SetFollowUpFrame(GetParam().followUp);
+  simulator.SetFollowUpAnsweredAfter(GetParam().followUpAfter);
   for (const std::string& line : GetParam().lines) {
     peer.Send(line);
   }
@@ -176,10 +185,10 @@ TEST_P(SimulatorLineOrder, WritesWholeFramesInTheirOrder) {
   EXPECT_EQ(written(), GetParam().writes);
 }
 
-sim::FaultSettings After(std::chrono::milliseconds delay) {
-  sim::FaultSettings settings;
-  settings.delay = delay;
-  return settings;
+FaultRule OnLine(std::size_t line, FaultKind kind, std::chrono::milliseconds delay = {}) {
+  FaultRule rule{kind, line, std::nullopt, 1, {}};
+  rule.settings.delay = delay;
+  return rule;
 }
 
 const std::string ReadTrailer = "!00003FF00\r";
@@ -187,57 +196,43 @@ constexpr std::chrono::milliseconds Quick{50};
 // Longer than any exchange of the lines sent at once takes, on a loaded machine too.
 constexpr std::chrono::milliseconds Slow{400};
 
-INSTANTIATE_TEST_SUITE_P(
-    Faults, SimulatorLineOrder,
-    ::testing::Values(
-        LineOrderCase{"CopyFollowsSeveralLaterAnswers",
-                      [](TesterSimulator& tester) {
-                        tester.AddFaultRule(FaultRule{FaultKind::DuplicateLater, 1, std::nullopt, 1, After(Slow)});
-                      },
-                      {ReadTrailer, ReadCompany, ReadCompany},
-                      "#1 3FF00, #2 301C2, #3 301C2, #1 3FF00"},
-        LineOrderCase{"CopyLandsInTheGapBeforeTheNextAnswer",
-                      [](TesterSimulator& tester) {
-                        AnswerTiming timing;
-                        timing.read = {Slow, Slow};
-                        tester.SetAnswerTiming(timing);
-                        tester.AddFaultRule(FaultRule{FaultKind::DuplicateLater, 1, std::nullopt, 1, After(Quick)});
-                      },
-                      {ReadTrailer, ReadCompany},
-                      "#1 3FF00, #1 3FF00, #2 301C2"},
-        LineOrderCase{"HeldAnswerGoesOutJustBeforeTheNextOne",
-                      [](TesterSimulator& tester) {
-                        tester.AddFaultRule(FaultRule{FaultKind::HeldForNext, 1, std::nullopt, 1, {}});
-                      },
-                      {ReadTrailer, ReadCompany},
-                      "#2 3FF00 301C2"},
-        LineOrderCase{"LostRequestIsNotAnsweredNorReleasesAHeldAnswer",
-                      [](TesterSimulator& tester) {
-                        tester.AddFaultRule(FaultRule{FaultKind::HeldForNext, 1, std::nullopt, 1, {}});
-                        tester.AddFaultRule(FaultRule{FaultKind::RequestLost, 2, std::nullopt, 1, {}});
-                      },
-                      {ReadTrailer, ReadCompany, ReadCompany},
-                      "#3 3FF00 301C2"},
-        LineOrderCase{"FollowUpAnsweredAfterSeveralLaterRequests",
-                      [](TesterSimulator& tester) { tester.SetFollowUpAnsweredAfter(Slow); },
-                      {FollowUp, ReadCompany, ReadCompany, ReadCompany},
-                      "#2 301C2, #3 301C2, #4 301C2, #1 10107"},
-        LineOrderCase{"LongFollowUpInTurn",
-                      [](TesterSimulator& tester) { tester.SetFollowUpFrame(sim::FollowUpFrame::Long); },
-                      {FollowUp, ReadCompany},
-                      "#1 10107(77), #2 301C2"},
-        LineOrderCase{"LongFollowUpAfterTheNextAnswer",
-                      [](TesterSimulator& tester) {
-                        tester.SetFollowUpFrame(sim::FollowUpFrame::Long);
-                        tester.SetFollowUpAnsweredAfter(Slow);
-                      },
-                      {FollowUp, ReadCompany},
-                      "#2 301C2, #1 10107(77)"},
-        LineOrderCase{"FollowUpNeverAnswered",
-                      [](TesterSimulator& tester) { tester.SetAnswersFollowUp(false); },
-                      {FollowUp, ReadCompany},
-                      "#2 301C2"}),
-    [](const ::testing::TestParamInfo<LineOrderCase>& example) { return example.param.name; });
+INSTANTIATE_TEST_SUITE_P(Faults, SimulatorLineOrder,
+                         ::testing::Values(LineOrderCase{.name = "CopyFollowsSeveralLaterAnswers",
+                                                         .faults = {OnLine(1, FaultKind::DuplicateLater, Slow)},
+                                                         .lines = {ReadTrailer, ReadCompany, ReadCompany},
+                                                         .writes = "#1 3FF00, #2 301C2, #3 301C2, #1 3FF00"},
+                                           LineOrderCase{.name = "CopyLandsInTheGapBeforeTheNextAnswer",
+                                                         .faults = {OnLine(1, FaultKind::DuplicateLater, Quick)},
+                                                         .lines = {ReadTrailer, ReadCompany},
+                                                         .writes = "#1 3FF00, #1 3FF00, #2 301C2",
+                                                         .readDelay = Slow},
+                                           LineOrderCase{.name = "HeldAnswerGoesOutJustBeforeTheNextOne",
+                                                         .faults = {OnLine(1, FaultKind::HeldForNext)},
+                                                         .lines = {ReadTrailer, ReadCompany},
+                                                         .writes = "#2 3FF00 301C2"},
+                                           LineOrderCase{.name = "LostRequestIsNotAnsweredNorReleasesAHeldAnswer",
+                                                         .faults = {OnLine(1, FaultKind::HeldForNext),
+                                                                    OnLine(2, FaultKind::RequestLost)},
+                                                         .lines = {ReadTrailer, ReadCompany, ReadCompany},
+                                                         .writes = "#3 3FF00 301C2"},
+                                           LineOrderCase{.name = "FollowUpAnsweredAfterSeveralLaterRequests",
+                                                         .lines = {FollowUp, ReadCompany, ReadCompany, ReadCompany},
+                                                         .writes = "#2 301C2, #3 301C2, #4 301C2, #1 10107",
+                                                         .followUpAfter = Slow},
+                                           LineOrderCase{.name = "LongFollowUpInTurn",
+                                                         .lines = {FollowUp, ReadCompany},
+                                                         .writes = "#1 10107(77), #2 301C2",
+                                                         .followUp = sim::FollowUpFrame::Long},
+                                           LineOrderCase{.name = "LongFollowUpAfterTheNextAnswer",
+                                                         .lines = {FollowUp, ReadCompany},
+                                                         .writes = "#2 301C2, #1 10107(77)",
+                                                         .followUp = sim::FollowUpFrame::Long,
+                                                         .followUpAfter = Slow},
+                                           LineOrderCase{.name = "FollowUpNeverAnswered",
+                                                         .lines = {FollowUp, ReadCompany},
+                                                         .writes = "#2 301C2",
+                                                         .followUp = sim::FollowUpFrame::Never}),
+                         [](const ::testing::TestParamInfo<LineOrderCase>& example) { return example.param.name; });
 
 // Each kind of request has its own delay from the request's last byte to its answer's
 // first byte, and the tester answers one request at a time: a slow follow-up answer holds
@@ -386,23 +381,16 @@ TEST_F(SimulatorRaw, NulLandsWhereAsked) {
   }
 }
 
-struct UnansweredWriteCase {
-  FaultKind kind;
-  std::string storedAfter;
-};
-
-class SimulatorUnansweredWrite : public SimulatorRaw, public ::testing::WithParamInterface<UnansweredWriteCase> {};
-
-TEST_P(SimulatorUnansweredWrite, IsStoredOnlyWhenItReachedTheTester) {
-  simulator.AddFaultRule(FaultRule{GetParam().kind, std::nullopt, 0xFF08, 1, {}});
+TEST_F(SimulatorRaw, UnansweredWriteIsStoredOnlyWhenItReachedTheTester) {
+  simulator.AddFaultRule(OnLine(1, FaultKind::NoAnswer));
+  simulator.AddFaultRule(OnLine(3, FaultKind::RequestLost));
   peer.Send("!00002FF08WRITTEN-NO-REPLY\r");
   EXPECT_EQ(ReceiveUpToCompanyName().size(), ShortReplyLength);
-  EXPECT_EQ(simulator.TrailerId(1), GetParam().storedAfter);
+  peer.Send("!00002FF10LOST ON THE WAY\r");
+  EXPECT_EQ(ReceiveUpToCompanyName().size(), ShortReplyLength);
+  EXPECT_EQ(simulator.TrailerId(1), "WRITTEN-NO-REPLY");
+  EXPECT_EQ(simulator.TrailerId(2), std::string(16, ' '));
 }
-
-INSTANTIATE_TEST_SUITE_P(Faults, SimulatorUnansweredWrite,
-                         ::testing::Values(UnansweredWriteCase{FaultKind::NoAnswer, "WRITTEN-NO-REPLY"},
-                                           UnansweredWriteCase{FaultKind::RequestLost, std::string(16, ' ')}));
 
 TEST_F(SimulatorRaw, HangUpClosesTheLineAfterTheChosenRequest) {
   simulator.AddFaultRule(FaultRule{FaultKind::HangUp, 2, std::nullopt, 1, {}});
