@@ -9,7 +9,7 @@
 namespace orvel::bench {
 
 // The simulated tester as a program of its own, so that the CPU time the benchmark
-// measures is the program's alone. It paces its answers at 9600 baud and answers at once.
+// measures is the program's alone.
 class TesterProcess {
  public:
   // arguments go to orvel-tester-sim after its path; its output goes to a file in logFolder.

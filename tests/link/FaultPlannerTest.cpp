@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <set>
 #include <string>
 #include <vector>
 
@@ -102,6 +103,14 @@ TEST(FaultPlanner, RandomFaultsRepeatWithTheSeed) {
   EXPECT_EQ(std::count(first.begin(), first.end(), FaultKind::HangUp), 0);
 }
 
+// A soak that names no kinds must meet the whole fault model but the hang-up.
+TEST(FaultPlanner, RandomFaultsWithoutKindsDrawEveryKindButHangUp) {
+  const auto drawn = Draw(5, 1.0);
+  std::set<FaultKind> expected(AllFaultKinds().begin(), AllFaultKinds().end());
+  expected.erase(FaultKind::HangUp);
+  EXPECT_EQ(std::set<FaultKind>(drawn.begin(), drawn.end()), expected);
+}
+
 TEST(FaultPlanner, RandomFaultsKeepToTheirKindsAndProbability) {
   EXPECT_TRUE(Draw(1, 0.0).empty());
   const auto always = Draw(1, 1.0, {FaultKind::LateAnswer, FaultKind::TwoAnswers});
@@ -123,7 +132,7 @@ TEST(FaultPlanner, RefusesMeaninglessSettings) {
 }
 
 TEST(FaultKinds, NamesRoundTrip) {
-  EXPECT_EQ(AllFaultKinds().size(), 13U);
+  EXPECT_EQ(AllFaultKinds().size(), 16U);
   for (const FaultKind kind : AllFaultKinds()) {
     EXPECT_EQ(FaultKindFromName(FaultKindName(kind)), kind);
   }

@@ -13,8 +13,10 @@
 #include <chrono>
 #include <filesystem>
 #include <iterator>
+#include <mutex>
 #include <set>
 #include <string>
+#include <vector>
 
 namespace orvel {
 namespace {
@@ -62,6 +64,7 @@ TEST_F(SimulatorRaw, IdentityDecodesBackToTheSerial) {
 
   const TakenReply reply = JudgeTakenFrame(frame);
   ASSERT_EQ(reply.outcome, ReplyOutcome::TakenAndPassed);
+  EXPECT_EQ(reply.dataField.substr(0, 4), "0190") << "the address echoed";
   const std::string instrumentData = reply.dataField.substr(4);
   EXPECT_EQ(instrumentData.size(), 64U);
   EXPECT_EQ(instrumentData.substr(0, 8), "31323334");
@@ -87,6 +90,7 @@ TEST_P(SimulatorReads, AnswerWithTheStoredText) {
   peer.Send(GetParam().line);
   const std::string frame = peer.Receive(ShortReplyLength);
   ASSERT_EQ(JudgeTakenFrame(frame).outcome, ReplyOutcome::TakenAndPassed);
+  EXPECT_EQ(JudgeTakenFrame(frame).dataField.substr(0, 4), GetParam().line.substr(6, 4)) << "the address echoed";
   EXPECT_EQ(AnswerOf(frame), GetParam().answer);
 }
 
@@ -97,9 +101,19 @@ INSTANTIATE_TEST_SUITE_P(
                       ReadCase{"!00003FEF8\r", "VEHICLE-LAST    "}, ReadCase{"!00003FF08\r", std::string(16, ' ')},
                       ReadCase{"!0000301C2\r", "Acme Brakes     "}));
 
+TEST_F(SimulatorRaw, WithoutTheAddressEchoAnswersStartWithZeros) {
+  simulator.SetEchoesAddress(false);
+  peer.Send(Identify);
+  EXPECT_EQ(JudgeTakenFrame(peer.Receive(LongReplyLength)).dataField.substr(0, 4), "0000");
+  peer.Send(ReadCompany);
+  EXPECT_EQ(JudgeTakenFrame(peer.Receive(ShortReplyLength)).dataField.substr(0, 4), "0000");
+}
+
 TEST_F(SimulatorRaw, WriteStoresThePayloadAndAcknowledges) {
   peer.Send("!00002FE10NEW VEHICLE 3   \r");
-  ASSERT_EQ(JudgeTakenFrame(peer.Receive(ShortReplyLength)).outcome, ReplyOutcome::TakenAndPassed);
+  const TakenReply acknowledgement = JudgeTakenFrame(peer.Receive(ShortReplyLength));
+  ASSERT_EQ(acknowledgement.outcome, ReplyOutcome::TakenAndPassed);
+  EXPECT_EQ(acknowledgement.dataField.substr(0, 4), "FE10") << "the address echoed";
   EXPECT_EQ(simulator.VehicleId(2), "NEW VEHICLE 3   ");
 
   peer.Send("!00003FE10\r");
@@ -107,14 +121,103 @@ TEST_F(SimulatorRaw, WriteStoresThePayloadAndAcknowledges) {
   EXPECT_EQ(simulator.TrailerId(2), std::string(16, ' '));
 }
 
-TEST_F(SimulatorRaw, FollowUpIsAnsweredOnlyWhenConfigured) {
-  peer.Send(FollowUp);
-  EXPECT_EQ(JudgeTakenFrame(peer.Receive(ShortReplyLength)).outcome, ReplyOutcome::TakenAndPassed);
+// Request lines sent at once, and what the simulator writes for them: each write as the
+// line it answers and the headers of its frames, "(77)" marking a long one.
+struct LineOrderCase {
+  std::string name;
+  std::vector<FaultRule> faults{};
+  std::vector<std::string> lines{};
+  std::string writes{};
+  sim::FollowUpFrame followUp = sim::FollowUpFrame::Short;
+  std::optional<std::chrono::milliseconds> followUpAfter{};
+  std::chrono::milliseconds readDelay{0};
+};
 
-  simulator.SetAnswersFollowUp(false);
-  peer.Send(FollowUp);
-  EXPECT_EQ(ReceiveUpToCompanyName().size(), ShortReplyLength);
+class SimulatorLineOrder : public SimulatorRaw, public ::testing::WithParamInterface<LineOrderCase> {};
+
+// Appended piece by piece: g++ 12 at -O3 warns falsely (-Wrestrict) about a literal + std::string.
+std::string WriteSeen(const sim::TrafficEvent& event) {
+  std::string seen = std::string("#").append(std::to_string(event.lineNumber));
+  for (std::size_t start = 0; start < event.bytes.size();) {
+    const std::size_t end = event.bytes.find('\r', start) + 1;
+    seen.append(" ").append(event.bytes, start + 1, 5).append(end - start == LongReplyLength ? "(77)" : "");
+    start = end;
+  }
+  return seen;
 }
+
+TEST_P(SimulatorLineOrder, WritesWholeFramesInTheirOrder) {
+  std::mutex seenGuard;
+  std::string seen;
+  simulator.SetTrafficObserver([&](const sim::TrafficEvent& event) {
+    if (event.kind == sim::TrafficKind::ReplySent) {
+      const std::lock_guard lock(seenGuard);
+      seen.append(seen.empty() ? "" : ", ").append(WriteSeen(event));
+    }
+  });
+  for (const FaultRule& fault : GetParam().faults) {
+    simulator.AddFaultRule(fault);
+  }
+  AnswerTiming timing;
+  timing.read = {GetParam().readDelay, GetParam().readDelay};
+  simulator.SetAnswerTiming(timing);
+  simulator.SetFollowUpFrame(GetParam().followUp);
+  simulator.SetFollowUpAnsweredAfter(GetParam().followUpAfter);
+  for (const std::string& line : GetParam().lines) {
+    peer.Send(line);
+  }
+  const auto written = [&] {
+    const std::lock_guard lock(seenGuard);
+    return seen;
+  };
+  test::PollUntil([&] { return written().size() >= GetParam().writes.size(); });
+  EXPECT_EQ(written(), GetParam().writes);
+}
+
+FaultRule OnLine(std::size_t line, FaultKind kind, std::chrono::milliseconds delay = {}) {
+  FaultRule rule{kind, line, std::nullopt, 1, {}};
+  rule.settings.delay = delay;
+  return rule;
+}
+
+const std::string ReadTrailer = "!00003FF00\r";
+constexpr std::chrono::milliseconds Quick{50};
+// Longer than any exchange of the lines sent at once takes, on a loaded machine too.
+constexpr std::chrono::milliseconds Slow{400};
+
+INSTANTIATE_TEST_SUITE_P(Faults, SimulatorLineOrder,
+                         ::testing::Values(LineOrderCase{.name = "CopyFollowsSeveralLaterAnswers",
+                                                         .faults = {OnLine(1, FaultKind::DuplicateLater, Slow)},
+                                                         .lines = {ReadTrailer, ReadCompany, ReadCompany},
+                                                         .writes = "#1 3FF00, #2 301C2, #3 301C2, #1 3FF00"},
+                                           LineOrderCase{.name = "CopyLandsInTheGapBeforeTheNextAnswer",
+                                                         .faults = {OnLine(1, FaultKind::DuplicateLater, Quick)},
+                                                         .lines = {ReadTrailer, ReadCompany},
+                                                         .writes = "#1 3FF00, #1 3FF00, #2 301C2",
+                                                         .readDelay = Slow},
+                                           LineOrderCase{.name = "HeldAnswerGoesOutJustBeforeTheNextOne",
+                                                         .faults = {OnLine(1, FaultKind::HeldForNext)},
+                                                         .lines = {ReadTrailer, ReadCompany},
+                                                         .writes = "#2 3FF00 301C2"},
+                                           LineOrderCase{.name = "LostRequestIsNotAnsweredNorReleasesAHeldAnswer",
+                                                         .faults = {OnLine(1, FaultKind::HeldForNext),
+                                                                    OnLine(2, FaultKind::RequestLost)},
+                                                         .lines = {ReadTrailer, ReadCompany, ReadCompany},
+                                                         .writes = "#3 3FF00 301C2"},
+                                           LineOrderCase{.name = "FollowUpAnsweredAfterSeveralLaterRequests",
+                                                         .lines = {FollowUp, ReadCompany, ReadCompany, ReadCompany},
+                                                         .writes = "#2 301C2, #3 301C2, #4 301C2, #1 10107",
+                                                         .followUpAfter = Slow},
+                                           LineOrderCase{.name = "LongFollowUpAfterTheNextAnswer",
+                                                         .lines = {FollowUp, ReadCompany},
+                                                         .writes = "#2 301C2, #1 10107(77)",
+                                                         .followUp = sim::FollowUpFrame::Long,
+                                                         .followUpAfter = Slow},
+                                           LineOrderCase{.name = "FollowUpNeverAnswered",
+                                                         .lines = {FollowUp, ReadCompany},
+                                                         .writes = "#2 301C2",
+                                                         .followUp = sim::FollowUpFrame::Never}),
+                         [](const ::testing::TestParamInfo<LineOrderCase>& example) { return example.param.name; });
 
 // Each kind of request has its own delay from the request's last byte to its answer's
 // first byte, and the tester answers one request at a time: a slow follow-up answer holds
@@ -263,11 +366,15 @@ TEST_F(SimulatorRaw, NulLandsWhereAsked) {
   }
 }
 
-TEST_F(SimulatorRaw, NoAnswerStillCarriesOutTheWrite) {
-  simulator.AddFaultRule(FaultRule{FaultKind::NoAnswer, std::nullopt, 0xFF08, 1, {}});
+TEST_F(SimulatorRaw, UnansweredWriteIsStoredOnlyWhenItReachedTheTester) {
+  simulator.AddFaultRule(OnLine(1, FaultKind::NoAnswer));
+  simulator.AddFaultRule(OnLine(3, FaultKind::RequestLost));
   peer.Send("!00002FF08WRITTEN-NO-REPLY\r");
   EXPECT_EQ(ReceiveUpToCompanyName().size(), ShortReplyLength);
+  peer.Send("!00002FF10LOST ON THE WAY\r");
+  EXPECT_EQ(ReceiveUpToCompanyName().size(), ShortReplyLength);
   EXPECT_EQ(simulator.TrailerId(1), "WRITTEN-NO-REPLY");
+  EXPECT_EQ(simulator.TrailerId(2), std::string(16, ' '));
 }
 
 TEST_F(SimulatorRaw, HangUpClosesTheLineAfterTheChosenRequest) {

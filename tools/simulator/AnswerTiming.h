@@ -23,7 +23,8 @@ struct AnswerDelay {
 
 // How fast the tester answers each kind of request. The tester answers one request at a
 // time, so an answer never starts before the previous one has left the line. Whether the
-// follow-up request is answered at all is the tester's memory's business.
+// follow-up request is answered at all is the tester's memory's business; a follow-up
+// answer that holds up nothing is TesterSimulator::SetFollowUpAnsweredAfter's.
 struct AnswerTiming {
   AnswerDelay identify;
   AnswerDelay followUp;

@@ -9,7 +9,7 @@
 namespace orvel::sim {
 namespace {
 
-constexpr std::array<std::pair<FaultKind, std::string_view>, 13> KindNames{{
+constexpr std::array<std::pair<FaultKind, std::string_view>, 16> KindNames{{
     {FaultKind::NulByte, "nul"},
     {FaultKind::LowerCaseChecksum, "lower-case-checksum"},
     {FaultKind::WrongChecksum, "wrong-checksum"},
@@ -18,9 +18,12 @@ constexpr std::array<std::pair<FaultKind, std::string_view>, 13> KindNames{{
     {FaultKind::NoiseBefore, "noise-before"},
     {FaultKind::NoiseAfter, "noise-after"},
     {FaultKind::TwoAnswers, "two-answers"},
+    {FaultKind::DuplicateLater, "duplicate-later"},
     {FaultKind::LateAnswer, "late"},
+    {FaultKind::HeldForNext, "held-for-next"},
     {FaultKind::InPieces, "pieces"},
     {FaultKind::NoAnswer, "no-answer"},
+    {FaultKind::RequestLost, "request-lost"},
     {FaultKind::AnswerFromResend, "from-resend"},
     {FaultKind::HangUp, "hang-up"},
 }};

@@ -20,10 +20,13 @@ enum class FaultKind {
   WrongEndMarker,     // line feed instead of carriage return
   NoiseBefore,        // random bytes ahead of the frame
   NoiseAfter,         // random bytes after the frame
-  TwoAnswers,         // the frame sent twice
+  TwoAnswers,         // the frame sent twice, back to back
+  DuplicateLater,     // a copy of the answer follows it after a while, later answers going out meanwhile
   LateAnswer,         // the answer held back for a while, on top of its usual delay
-  InPieces,           // the answer sent in pieces with gaps between them
+  HeldForNext,        // the answer held back until the next request, and sent just before that one's
+  InPieces,           // the answer sent in pieces with gaps between them (one byte a piece: a trickle)
   NoAnswer,           // the request is carried out but its answer is lost
+  RequestLost,        // the request never reaches the tester: nothing is stored, nothing answered
   AnswerFromResend,   // the request is not heard until the n-th identical re-send
   HangUp,             // the line goes dead: the simulator closes its end
 };
@@ -33,7 +36,7 @@ std::optional<FaultKind> FaultKindFromName(std::string_view name);
 const std::vector<FaultKind>& AllFaultKinds();
 
 struct FaultSettings {
-  std::chrono::milliseconds delay{1500};  // LateAnswer
+  std::chrono::milliseconds delay{1500};  // LateAnswer; DuplicateLater: from the answer to its copy
   std::size_t pieces = 3;                 // InPieces
   std::chrono::milliseconds gap{150};     // InPieces: pause between two pieces
   std::size_t noiseBytes = 3;             // NoiseBefore, NoiseAfter

@@ -19,11 +19,13 @@ bool HasHexLetter(const std::string& checksum) {
   return std::any_of(checksum.begin(), checksum.end(), [](char digit) { return digit >= 'A' && digit <= 'F'; });
 }
 
-// Lower case only shows when the checksum has a letter, so the first data character, which
-// the program never reads, is stepped until the sum gives one.
+// Lower case only shows when the checksum has a letter, so the last answer character is
+// stepped until the sum gives one. The echoed address ahead of it is left alone, so a
+// program can refuse the frame only for its checksum, and one that took it anyway would
+// show a wrong answer.
 void LowerCaseChecksum(TesterFrame& frame) {
   while (!frame.dataField.empty() && !HasHexLetter(frame.checksum)) {
-    frame.dataField[0] = static_cast<char>(frame.dataField[0] + 1);
+    frame.dataField.back() = static_cast<char>(frame.dataField.back() + 1);
     frame.checksum = DataChecksum(frame.dataField);
   }
   std::transform(frame.checksum.begin(), frame.checksum.end(), frame.checksum.begin(),
@@ -87,7 +89,9 @@ std::string ReplyPlan::Bytes() const {
   return bytes;
 }
 
-bool KeepsRequestFromTester(FaultKind kind) { return kind == FaultKind::AnswerFromResend || kind == FaultKind::HangUp; }
+bool KeepsRequestFromTester(FaultKind kind) {
+  return kind == FaultKind::RequestLost || kind == FaultKind::AnswerFromResend || kind == FaultKind::HangUp;
+}
 
 void ApplyFault(ReplyPlan& plan, const ChosenFault& fault, std::mt19937_64& random) {
   const FaultSettings& settings = fault.settings;
@@ -101,14 +105,21 @@ void ApplyFault(ReplyPlan& plan, const ChosenFault& fault, std::mt19937_64& rand
     case FaultKind::TwoAnswers:
       plan.copies = 2;
       break;
+    case FaultKind::DuplicateLater:
+      plan.copyAfter = settings.delay;
+      break;
     case FaultKind::LateAnswer:
       plan.delay += settings.delay;
+      break;
+    case FaultKind::HeldForNext:
+      plan.heldForNext = true;
       break;
     case FaultKind::InPieces:
       plan.pieces = settings.pieces;
       plan.gap = settings.gap;
       break;
     case FaultKind::NoAnswer:
+    case FaultKind::RequestLost:
     case FaultKind::AnswerFromResend:
       plan.frame.reset();
       break;

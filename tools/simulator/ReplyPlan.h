@@ -18,7 +18,9 @@ struct ReplyPlan {
   std::string noiseBefore;
   std::string noiseAfter;
   std::size_t copies = 1;
+  std::optional<std::chrono::milliseconds> copyAfter;  // a copy follows this long after the answer
   std::chrono::milliseconds delay{0};
+  bool heldForNext = false;
   std::size_t pieces = 1;
   std::chrono::milliseconds gap{0};
 

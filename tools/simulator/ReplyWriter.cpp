@@ -19,17 +19,11 @@ constexpr std::size_t PacedChunk = 4;
 
 }  // namespace
 
-WriteOutcome ReplyWriter::Send(const ReplyPlan& plan, Pacing pacing) const {
-  const std::string bytes = plan.Bytes();
-  if (bytes.empty()) {
-    return WriteOutcome::Sent;
-  }
-  if (!m_stop.SleepFor(plan.delay)) {
-    return WriteOutcome::Stopped;
-  }
-  const std::size_t pieceSize = (bytes.size() + plan.pieces - 1) / plan.pieces;
+WriteOutcome ReplyWriter::Send(const Outgoing& outgoing, Pacing pacing) const {
+  const std::string& bytes = outgoing.bytes;
+  const std::size_t pieceSize = (bytes.size() + outgoing.pieces - 1) / outgoing.pieces;
   for (std::size_t offset = 0; offset < bytes.size(); offset += pieceSize) {
-    if (offset != 0 && !m_stop.SleepFor(plan.gap)) {
+    if (offset != 0 && !m_stop.SleepFor(outgoing.gap)) {
       return WriteOutcome::Stopped;
     }
     const WriteOutcome outcome = WritePaced(std::string_view(bytes).substr(offset, pieceSize), pacing);

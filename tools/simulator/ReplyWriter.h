@@ -1,6 +1,6 @@
 #pragma once
 
-#include "simulator/ReplyPlan.h"
+#include "simulator/OutputSchedule.h"
 #include "simulator/StopSignal.h"
 
 #include <string_view>
@@ -18,13 +18,13 @@ enum class WriteOutcome {
   LineDead,  // the other end is gone
 };
 
-// Puts a planned answer on the line: its delay, its pieces with their gaps, and the pacing.
-// Every wait gives way to a stop request.
+// Puts output on the line: its pieces with their gaps, and the pacing. Every wait gives
+// way to a stop request.
 class ReplyWriter {
  public:
   ReplyWriter(int fd, const StopSignal& stop) : m_fd(fd), m_stop(stop) {}
 
-  WriteOutcome Send(const ReplyPlan& plan, Pacing pacing) const;
+  WriteOutcome Send(const Outgoing& outgoing, Pacing pacing) const;
 
  private:
   WriteOutcome WritePaced(std::string_view bytes, Pacing pacing) const;

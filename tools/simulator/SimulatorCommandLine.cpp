@@ -22,10 +22,19 @@ Options:
   --second-pair TEXT    the two characters of the identity's second word
   --details TEXT        the rest of the instrument data (at most 52 characters)
   --pacing MODE         9600: bytes leave at the line's speed (default); immediate: at once
-  --silent-follow-up    do not answer the request to address 0107
+  --follow-up FRAME     how the request to address 0107 is answered: short (a 29-byte
+                        frame, the default), long (a 77-byte frame laid out like the
+                        identification answer) or never
+  --follow-up-after MS  answer the request to address 0107 this long after it, on its
+                        own: later requests are answered meanwhile, so its answer may
+                        come after several of theirs (--delay follow-up instead holds
+                        up the answers behind it)
+  --silent-follow-up    the same as --follow-up never
+  --no-address-echo     start every answer's data field with 0000 instead of the
+                        request's address in four hex digits (0190, 0107, 01C2, FF08...)
   --delay KIND=MS       the time from a request's last byte to its answer's first byte,
                         for one kind of request; MIN-MAX draws it anew for each request
-                        (the jitter); follow-up=never is --silent-follow-up. Kinds:
+                        (the jitter); follow-up=never is --follow-up never. Kinds:
                         identify, follow-up (address 0107), read, write. Default 0.
   --timing-seed N       makes the drawn delays repeat (default 1)
   --fault RULE          inject a fault; may be given several times
@@ -35,14 +44,23 @@ Options:
 A fault RULE is KIND or KIND:KEY=VALUE,KEY=VALUE...
   Kinds: nul, lower-case-checksum, wrong-checksum, wrong-start, wrong-end,
          noise-before, noise-after, two-answers, late, pieces, no-answer,
-         from-resend, hang-up
+         from-resend, hang-up, and
+    duplicate-later  the answer, then a copy of it after delay=MS while later
+                     requests are answered meanwhile
+    held-for-next    the answer held back until the next request arrives, and
+                     sent just before that request's own answer
+    request-lost     the request never reaches the tester: a write is not
+                     stored and nothing is answered (no-answer stores the write
+                     and loses only the answer)
   Which requests (neither: every request):
     line=N         the N-th request line received, counting re-sends and garbage
     address=HHHH   requests to this hexadecimal address
     times=N        how many requests the fault hits (default 1, 0 = no limit)
   Settings:
-    delay=MS       late: how long the answer is held back (default 1500)
-    pieces=N       pieces: how many pieces (default 3)
+    delay=MS       late: how long the answer is held back; duplicate-later: how
+                   long after the answer its copy follows (default 1500)
+    pieces=N       pieces: how many pieces (default 3); 29 for a short answer
+                   (77 for a long one) trickles it a byte at a time
     gap=MS         pieces: pause between pieces (default 150)
     noise=N        noise-before, noise-after: how many bytes (default 3)
     nul=POS        nul: byte position in the frame, from 1 (default 4)
@@ -58,6 +76,8 @@ Examples:
   orvel-tester-sim --fault wrong-checksum:address=FF08 --fault late:line=5,delay=2500
   orvel-tester-sim --random-faults 0.2:seed=7,kinds=pieces+no-answer
   orvel-tester-sim --delay follow-up=330-600 --delay read=40-100 --delay write=40-100
+  orvel-tester-sim --follow-up long --follow-up-after 2000 --fault duplicate-later:line=4,delay=300
+  orvel-tester-sim --fault pieces:address=FF00,pieces=29,gap=20
 )";
 
 // The message is appended piece by piece: g++ 12 at -O3 warns falsely (-Wrestrict) inside
@@ -200,10 +220,11 @@ void ParseDelay(SimulatorSetup& setup, std::string_view argument) {
   const auto [kindName, value] = SplitAt(argument, '=');
   const auto kind = RequestKindFromName(kindName);
   if (!kind || value.empty()) {
-    Refuse({"\"", argument, "\" should read KIND=MS or KIND=MIN-MAX with KIND one of identify, follow-up, read, write"});
+    Refuse(
+        {"\"", argument, "\" should read KIND=MS or KIND=MIN-MAX with KIND one of identify, follow-up, read, write"});
   }
   if (*kind == RequestKind::FollowUp && value == "never") {
-    setup.answersFollowUp = false;
+    setup.followUpFrame = FollowUpFrame::Never;
     return;
   }
   const auto [least, most] = SplitAt(value, '-');
@@ -213,6 +234,19 @@ void ParseDelay(SimulatorSetup& setup, std::string_view argument) {
   if (delay.least > delay.most) {
     Refuse({"the delay range \"", value, "\" runs backwards"});
   }
+}
+
+FollowUpFrame ParseFollowUpFrame(std::string_view frame) {
+  if (frame == "short") {
+    return FollowUpFrame::Short;
+  }
+  if (frame == "long") {
+    return FollowUpFrame::Long;
+  }
+  if (frame != "never") {
+    Refuse({"follow-up answer \"", frame, "\" is none of short, long, never"});
+  }
+  return FollowUpFrame::Never;
 }
 
 Pacing ParsePacing(std::string_view mode) {
@@ -239,7 +273,9 @@ void SimulatorSetup::ApplyTo(TesterSimulator& simulator) const {
   }
   simulator.SetIdentity(identity);
   simulator.SetPacing(pacing);
-  simulator.SetAnswersFollowUp(answersFollowUp);
+  simulator.SetFollowUpFrame(followUpFrame);
+  simulator.SetFollowUpAnsweredAfter(followUpAfter);
+  simulator.SetEchoesAddress(echoesAddress);
   simulator.SetAnswerTiming(timing);
   for (const FaultRule& rule : faultRules) {
     simulator.AddFaultRule(rule);
@@ -258,7 +294,11 @@ SimulatorSetup ParseCommandLine(const std::vector<std::string_view>& arguments) 
       continue;
     }
     if (option == "--silent-follow-up") {
-      setup.answersFollowUp = false;
+      setup.followUpFrame = FollowUpFrame::Never;
+      continue;
+    }
+    if (option == "--no-address-echo") {
+      setup.echoesAddress = false;
       continue;
     }
     if (index + 1 >= arguments.size()) {
@@ -282,6 +322,10 @@ SimulatorSetup ParseCommandLine(const std::vector<std::string_view>& arguments) 
       setup.identity.details = std::string(value);
     } else if (option == "--pacing") {
       setup.pacing = ParsePacing(value);
+    } else if (option == "--follow-up") {
+      setup.followUpFrame = ParseFollowUpFrame(value);
+    } else if (option == "--follow-up-after") {
+      setup.followUpAfter = std::chrono::milliseconds(ParseCount(value, "delay in milliseconds"));
     } else if (option == "--delay") {
       ParseDelay(setup, value);
     } else if (option == "--timing-seed") {

@@ -5,6 +5,7 @@
 #include "simulator/ReplyWriter.h"
 #include "simulator/TesterMemory.h"
 
+#include <chrono>
 #include <cstddef>
 #include <optional>
 #include <string>
@@ -23,7 +24,9 @@ struct SimulatorSetup {
   std::optional<std::string> companyName;
   TesterIdentity identity;
   Pacing pacing = Pacing::Baud9600;
-  bool answersFollowUp = true;
+  FollowUpFrame followUpFrame = FollowUpFrame::Short;
+  std::optional<std::chrono::milliseconds> followUpAfter;
+  bool echoesAddress = true;
   AnswerTiming timing;
   std::vector<FaultRule> faultRules;
   std::optional<RandomFaults> randomFaults;

@@ -33,13 +33,10 @@ std::optional<std::size_t> SlotOf(std::uint16_t address, std::uint16_t seriesSta
   return slot < TesterSlotCount ? std::optional<std::size_t>(slot) : std::nullopt;
 }
 
-// What this tester puts where the program does not look: the request echoed in the header
-// and zeros before the answer characters. The program must not depend on either.
+// What this tester puts where the program does not look: the request echoed in the header.
 std::string HeaderFor(const TesterRequest& request) {
   return std::to_string(request.code) + UpperHex(request.address, 4);
 }
-
-const std::string UnusedDataPrefix = "0000";
 
 }  // namespace
 
@@ -78,8 +75,8 @@ std::optional<TesterFrame> TesterMemory::Answer(const TesterRequest& request) {
     if (request.address == IdentificationAddress) {
       return IdentityFrame(request);
     }
-    if (request.address == FollowUpAddress && m_answersFollowUp) {
-      return ShortFrame(request, std::string(PayloadLength, ' '));
+    if (request.address == FollowUpAddress) {
+      return FollowUpAnswer(request);
     }
     return std::nullopt;
   }
@@ -91,6 +88,18 @@ std::optional<TesterFrame> TesterMemory::Answer(const TesterRequest& request) {
     *stored = request.payload;
   }
   return ShortFrame(request, *stored);
+}
+
+std::optional<TesterFrame> TesterMemory::FollowUpAnswer(const TesterRequest& request) const {
+  switch (m_followUpFrame) {
+    case FollowUpFrame::Short:
+      return ShortFrame(request, std::string(PayloadLength, ' '));
+    case FollowUpFrame::Long:
+      return IdentityFrame(request);
+    case FollowUpFrame::Never:
+      break;
+  }
+  return std::nullopt;
 }
 
 std::string* TesterMemory::TextAt(std::uint16_t address) {
@@ -107,13 +116,19 @@ std::string* TesterMemory::TextAt(std::uint16_t address) {
 }
 
 TesterFrame TesterMemory::ShortFrame(const TesterRequest& request, std::string_view text) const {
-  return MakeFrame(HeaderFor(request), UnusedDataPrefix + std::string(text));
+  return MakeFrame(HeaderFor(request), DataPrefix(request) + std::string(text));
 }
 
 TesterFrame TesterMemory::IdentityFrame(const TesterRequest& request) const {
   const std::string instrumentData =
       EncodeHexWords(m_identity.serial) + EncodeHexWords(m_identity.secondPair) + m_identity.details;
-  return MakeFrame(HeaderFor(request), UnusedDataPrefix + instrumentData);
+  return MakeFrame(HeaderFor(request), DataPrefix(request) + instrumentData);
+}
+
+// The echoed address is what tells a late or repeated answer from the one awaited; a
+// tester without it leaves zeros there.
+std::string TesterMemory::DataPrefix(const TesterRequest& request) const {
+  return m_echoesAddress ? UpperHex(request.address, 4) : std::string(4, '0');
 }
 
 }  // namespace orvel::sim

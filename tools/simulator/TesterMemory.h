@@ -33,6 +33,10 @@ struct TesterIdentity {
   std::string details = "Orvel brake tester simulator";
 };
 
+// How the tester answers the follow-up request: with a short frame as for a read, with a
+// long one laid out like the identification answer, or not at all.
+enum class FollowUpFrame { Short, Long, Never };
+
 // The tester's memory and its answers. Not synchronised: the simulator guards it.
 class TesterMemory {
  public:
@@ -44,7 +48,11 @@ class TesterMemory {
   void SetVehicleId(std::size_t slot, std::string_view text);
   void SetCompanyName(std::string_view text);
   void SetIdentity(TesterIdentity identity);
-  void SetAnswersFollowUp(bool answers) { m_answersFollowUp = answers; }
+  void SetFollowUpFrame(FollowUpFrame frame) { m_followUpFrame = frame; }
+  void SetAnswersFollowUp(bool answers) { m_followUpFrame = answers ? FollowUpFrame::Short : FollowUpFrame::Never; }
+  // Whether the first four characters of every answer's data field carry the request's
+  // address in hex, as the testers measured do, or zeros.
+  void SetEchoesAddress(bool echoes) { m_echoesAddress = echoes; }
 
   const std::string& TrailerId(std::size_t slot) const;
   const std::string& VehicleId(std::size_t slot) const;
@@ -57,14 +65,17 @@ class TesterMemory {
 
  private:
   std::string* TextAt(std::uint16_t address);
+  std::optional<TesterFrame> FollowUpAnswer(const TesterRequest& request) const;
   TesterFrame ShortFrame(const TesterRequest& request, std::string_view text) const;
   TesterFrame IdentityFrame(const TesterRequest& request) const;
+  std::string DataPrefix(const TesterRequest& request) const;
 
   std::array<std::string, TesterSlotCount> m_trailerIds;
   std::array<std::string, TesterSlotCount> m_vehicleIds;
   std::string m_companyName;
   TesterIdentity m_identity;
-  bool m_answersFollowUp = true;
+  FollowUpFrame m_followUpFrame = FollowUpFrame::Short;
+  bool m_echoesAddress = true;
 };
 
 }  // namespace orvel::sim

@@ -1,5 +1,6 @@
 #include "simulator/TesterSimulator.h"
 
+#include "simulator/ReplyPlan.h"
 #include "simulator/SystemError.h"
 #include "simulator/TesterRequest.h"
 
@@ -22,6 +23,44 @@ RequestKind KindOf(const TesterRequest& request) {
     return RequestKind::Read;
   }
   return request.address == FollowUpAddress ? RequestKind::FollowUp : RequestKind::Identify;
+}
+
+// A poll timeout that wakes no earlier than `due`; none when nothing is due.
+int MillisecondsUntil(const std::optional<Clock::time_point>& due) {
+  if (!due) {
+    return -1;
+  }
+  const auto left = std::chrono::ceil<std::chrono::milliseconds>(*due - Clock::now());
+  return static_cast<int>(std::max<long long>(left.count(), 0));
+}
+
+struct Request {
+  std::size_t lineNumber;
+  Clock::time_point at;
+  bool heard;  // it reached the tester
+  bool aside;  // answered at its own time, holding up nothing
+};
+
+// An answer held back goes out ahead of the next answer to a request the tester heard.
+void ScheduleAnswer(OutputSchedule& output, const ReplyPlan& plan, const Request& request) {
+  if (plan.hangUp) {
+    output.InTurn({.lineNumber = request.lineNumber, .hangUp = true}, request.at, {});
+  } else if (plan.heldForNext) {
+    output.Hold(plan.Bytes());
+  } else if (request.heard) {
+    Outgoing answer{.lineNumber = request.lineNumber,
+                    .bytes = plan.Bytes(),
+                    .pieces = plan.pieces,
+                    .gap = plan.gap,
+                    .copyAfter = plan.copyAfter};
+    if (request.aside) {
+      output.InTurn({.lineNumber = request.lineNumber, .bytes = output.Release()}, request.at, {});
+      output.Aside(std::move(answer), request.at + plan.delay);
+    } else {
+      answer.bytes.insert(0, output.Release());
+      output.InTurn(std::move(answer), request.at, plan.delay);
+    }
+  }
 }
 
 }  // namespace
@@ -78,6 +117,24 @@ void TesterSimulator::SetIdentity(const TesterIdentity& identity) {
 void TesterSimulator::SetAnswersFollowUp(bool answers) {
   const std::lock_guard lock(m_mutex);
   m_memory.SetAnswersFollowUp(answers);
+}
+
+void TesterSimulator::SetFollowUpFrame(FollowUpFrame frame) {
+  const std::lock_guard lock(m_mutex);
+  m_memory.SetFollowUpFrame(frame);
+}
+
+void TesterSimulator::SetFollowUpAnsweredAfter(std::optional<std::chrono::milliseconds> after) {
+  if (after && after->count() < 0) {
+    throw ESimulator("Tester simulator: the follow-up cannot be answered before it is asked.");
+  }
+  const std::lock_guard lock(m_mutex);
+  m_followUpAfter = after;
+}
+
+void TesterSimulator::SetEchoesAddress(bool echoes) {
+  const std::lock_guard lock(m_mutex);
+  m_memory.SetEchoesAddress(echoes);
 }
 
 void TesterSimulator::SetPacing(Pacing pacing) {
@@ -151,12 +208,13 @@ void TesterSimulator::Run() noexcept {
   m_serving = false;
 }
 
+// Waits for whichever comes first: a request, the next output due, or a stop.
 void TesterSimulator::Serve() {
   LineAssembler assembler;
-  char received[256];
+  OutputSchedule output;
   for (;;) {
     pollfd watched[2] = {{m_line.Master(), POLLIN, 0}, {m_stop.Fd(), POLLIN, 0}};
-    if (::poll(watched, 2, -1) < 0) {
+    if (::poll(watched, 2, MillisecondsUntil(output.NextDue())) < 0) {
       const int error = errno;
       if (error == EINTR) {
         continue;
@@ -166,27 +224,36 @@ void TesterSimulator::Serve() {
     if (watched[1].revents != 0) {
       return;
     }
-    const ssize_t count = ::read(m_line.Master(), received, sizeof received);
-    if (count < 0) {
-      const int error = errno;
-      if (error == EAGAIN || error == EINTR) {
-        continue;
+    if (watched[0].revents != 0) {
+      for (std::string& line : ReadLines(assembler)) {
+        ServeLine(std::move(line), output);
       }
-      throw SystemFailure("reading from the pseudo-terminal", error);
     }
-    if (count == 0) {
-      throw ESimulator("Tester simulator: the pseudo-terminal closed unexpectedly.");
-    }
-    for (std::string& line : assembler.Feed(std::string_view(received, static_cast<std::size_t>(count)))) {
-      if (!ServeLine(std::move(line))) {
+    while (const std::optional<Outgoing> due = output.TakeDue(Clock::now())) {
+      if (!Put(*due, output)) {
         return;
       }
     }
   }
 }
 
-// Returns false when the simulator must stop serving: a stop request, or a dead line.
-bool TesterSimulator::ServeLine(std::string line) {
+std::vector<std::string> TesterSimulator::ReadLines(LineAssembler& assembler) {
+  char received[256];
+  const ssize_t count = ::read(m_line.Master(), received, sizeof received);
+  if (count < 0) {
+    const int error = errno;
+    if (error == EAGAIN || error == EINTR) {
+      return {};
+    }
+    throw SystemFailure("reading from the pseudo-terminal", error);
+  }
+  if (count == 0) {
+    throw ESimulator("Tester simulator: the pseudo-terminal closed unexpectedly.");
+  }
+  return assembler.Feed(std::string_view(received, static_cast<std::size_t>(count)));
+}
+
+void TesterSimulator::ServeLine(std::string line, OutputSchedule& output) {
   const Clock::time_point at = Clock::now();
   const std::optional<TesterRequest> request = ParseRequestLine(line);
 
@@ -196,38 +263,51 @@ bool TesterSimulator::ServeLine(std::string line) {
   std::vector<TrafficEvent> events{{TrafficKind::LineReceived, lineNumber, line, std::nullopt, at}};
 
   ReplyPlan plan;
+  bool heard = false;
+  bool aside = false;
   if (request) {
     const std::vector<ChosenFault> faults = m_planner.Choose(lineNumber, request->address, line);
-    const bool heard = std::none_of(faults.begin(), faults.end(),
-                                    [](const ChosenFault& fault) { return KeepsRequestFromTester(fault.kind); });
+    heard = std::none_of(faults.begin(), faults.end(),
+                         [](const ChosenFault& fault) { return KeepsRequestFromTester(fault.kind); });
     if (heard) {
       plan.frame = m_memory.Answer(*request);
     }
-    plan.delay = m_answerClock.DelayFor(KindOf(*request));
+    const RequestKind kind = KindOf(*request);
+    aside = kind == RequestKind::FollowUp && m_followUpAfter.has_value();
+    plan.delay = aside ? *m_followUpAfter : m_answerClock.DelayFor(kind);
     for (const ChosenFault& fault : faults) {
       ApplyFault(plan, fault, m_planner.Random());
       m_faults.push_back({fault.kind, lineNumber, line, at});
       events.push_back({TrafficKind::FaultInjected, lineNumber, {}, fault.kind, at});
     }
   }
-  const Pacing pacing = m_pacing;
   lock.unlock();
 
   for (const TrafficEvent& event : events) {
     Notify(event);
   }
-  if (plan.hangUp) {
+  ScheduleAnswer(output, plan, {lineNumber, at, heard, aside});
+}
+
+bool TesterSimulator::Put(const Outgoing& outgoing, OutputSchedule& output) {
+  if (outgoing.hangUp) {
     m_line.HangUp();
     m_hungUp = true;
-    Notify({TrafficKind::HungUp, lineNumber, {}, std::nullopt, Clock::now()});
+    Notify({TrafficKind::HungUp, outgoing.lineNumber, {}, std::nullopt, Clock::now()});
     return false;
   }
-  const std::string bytes = plan.Bytes();
-  const WriteOutcome outcome = ReplyWriter(m_line.Master(), m_stop).Send(plan, pacing);
-  if (outcome == WriteOutcome::Sent && !bytes.empty()) {
-    Notify({TrafficKind::ReplySent, lineNumber, bytes, std::nullopt, Clock::now()});
+  Pacing pacing = Pacing::Immediate;
+  {
+    const std::lock_guard lock(m_mutex);
+    pacing = m_pacing;
   }
-  return outcome == WriteOutcome::Sent;
+  if (ReplyWriter(m_line.Master(), m_stop).Send(outgoing, pacing) != WriteOutcome::Sent) {
+    return false;
+  }
+  const Clock::time_point finished = Clock::now();
+  output.Sent(outgoing, finished);
+  Notify({TrafficKind::ReplySent, outgoing.lineNumber, outgoing.bytes, std::nullopt, finished});
+  return true;
 }
 
 void TesterSimulator::Notify(const TrafficEvent& event) const {

@@ -3,11 +3,13 @@
 #include "simulator/AnswerTiming.h"
 #include "simulator/FaultPlanner.h"
 #include "simulator/Faults.h"
+#include "simulator/OutputSchedule.h"
 #include "simulator/PseudoTerminal.h"
 #include "simulator/ReplyWriter.h"
 #include "simulator/StopSignal.h"
 #include "simulator/SystemError.h"
 #include "simulator/TesterMemory.h"
+#include "simulator/TesterRequest.h"
 
 #include <atomic>
 #include <chrono>
@@ -73,6 +75,13 @@ class TesterSimulator {
   void SetCompanyName(std::string_view text);
   void SetIdentity(const TesterIdentity& identity);
   void SetAnswersFollowUp(bool answers);
+  void SetFollowUpFrame(FollowUpFrame frame);
+  // The follow-up answered this long after its request, on its own: the answers to later
+  // requests go out meanwhile. Nothing (the default): answered in turn like any other
+  // request, after AnswerTiming::followUp, holding up the answers behind it.
+  void SetFollowUpAnsweredAfter(std::optional<std::chrono::milliseconds> after);
+  // On by default: answers carry the request's address ahead of their text.
+  void SetEchoesAddress(bool echoes);
   void SetPacing(Pacing pacing);
   // How long the tester takes to answer each kind of request; answers at once by default.
   void SetAnswerTiming(const AnswerTiming& timing);
@@ -93,7 +102,10 @@ class TesterSimulator {
  private:
   void Run() noexcept;
   void Serve();
-  bool ServeLine(std::string line);
+  std::vector<std::string> ReadLines(LineAssembler& assembler);
+  void ServeLine(std::string line, OutputSchedule& output);
+  // Returns false when the simulator must stop serving: a stop request, or a dead line.
+  bool Put(const Outgoing& outgoing, OutputSchedule& output);
   void Notify(const TrafficEvent& event) const;
 
   PseudoTerminal m_line;
@@ -106,6 +118,7 @@ class TesterSimulator {
   TesterMemory m_memory;
   FaultPlanner m_planner;
   Pacing m_pacing = Pacing::Immediate;
+  std::optional<std::chrono::milliseconds> m_followUpAfter;
   AnswerClock m_answerClock;
   TrafficObserver m_observer;
   std::vector<ReceivedLine> m_log;
