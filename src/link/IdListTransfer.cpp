@@ -3,6 +3,7 @@
 #include <cctype>
 #include <tuple>
 #include <utility>
+#include <vector>
 
 #include "link/LinkSession.h"
 #include "link/LinkSessionHost.h"
@@ -50,30 +51,34 @@ std::string RowCountQuestion(std::size_t rows) {
          " will be cleared in the tester. Send?";
 }
 
-TransferStops SendStops(std::size_t acknowledgedWrites) {
-  const std::string holds = TesterAfterPartialSend(acknowledgedWrites);
+// A Cancel that came before any write went out leaves nothing to tell.
+TransferStops SendStops(std::size_t acknowledgedWrites, bool writeWentOut) {
+  const std::string holds = TesterAfterPartialSend(acknowledgedWrites, writeWentOut);
   return {"Unable to send data. " + holds,
           std::string(kOutOfStep) + " Some slots may not hold the group's IDs. Send again to complete the list.",
           {},
-          holds};
+          writeWentOut || acknowledgedWrites > 0 ? holds : std::string()};
 }
 
 }  // namespace
 
-std::string TesterAfterPartialSend(std::size_t acknowledgedWrites) {
+std::string TesterAfterPartialSend(std::size_t acknowledgedWrites, bool lastWriteInDoubt) {
   if (acknowledgedWrites >= 2 * SlotCount) return "The tester acknowledged every ID of the group.";
   const std::size_t whole = acknowledgedWrites / 2;
   const bool trailerOnly = acknowledgedWrites % 2 == 1;
-  std::string text;
-  if (whole > 0) text += Slots(1, whole) + (whole == 1 ? " holds" : " hold") + " the group's pairs; ";
-  if (trailerOnly) text += Slots(whole + 1, whole + 1) + " has its new Trailer ID beside its old Vehicle ID; ";
   const std::size_t firstOld = whole + (trailerOnly ? 2 : 1);
+  std::vector<std::string> parts;
+  if (whole > 0) parts.push_back(Slots(1, whole) + (whole == 1 ? " holds" : " hold") + " the group's pairs");
+  if (trailerOnly) parts.push_back(Slots(whole + 1, whole + 1) + " has its new Trailer ID beside its old Vehicle ID");
   if (firstOld <= SlotCount) {
-    text += Slots(firstOld, SlotCount) + (firstOld == SlotCount ? " still holds" : " still hold") + " the tester's old IDs";
+    parts.push_back(Slots(firstOld, SlotCount) + (firstOld == SlotCount ? " still holds" : " still hold") +
+                    " the tester's old IDs");
   }
-  text += " (the ID being sent when the transfer stopped may or may not have arrived). Send again to complete the list.";
+  std::string text;
+  for (const std::string& part : parts) text += (text.empty() ? "" : "; ") + part;
+  if (lastWriteInDoubt) text += " (the ID being sent when the transfer stopped may or may not have arrived)";
   text[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(text[0])));
-  return text;
+  return text + ". Send again to complete the list.";
 }
 
 std::optional<IdPairs> ReadIdList(LinkSession& session, const SlotProgress& progress) {
@@ -113,13 +118,13 @@ bool SendIdList(LinkSession& session, const IdPairs& rows, const SlotProgress& p
                                                   {kVehicleColumn, &pair.vehicle, VehicleAddress(slot)}}) {
         const ExchangeResult result = session.Exchange(RequestCode::Write, address, *text);
         if (result.outcome != ExchangeOutcome::Answered) {
-          return StopTransfer(session, result.outcome, SendStops(acknowledged));
+          return StopTransfer(session, result.outcome, SendStops(acknowledged, result.requestWritten));
         }
         ++acknowledged;
         if (progress) progress(slot + 1, column);
       }
     }
-    sent = ConcludeTransfer(session, "IDs successfully sent", SendStops(acknowledged));
+    sent = ConcludeTransfer(session, "IDs successfully sent", SendStops(acknowledged, false));
   });
   return sent;
 }

@@ -36,7 +36,8 @@ std::optional<IdPairs> ReadIdList(LinkSession& session, const SlotProgress& prog
 bool SendIdList(LinkSession& session, const IdPairs& rows, const SlotProgress& progress = {});
 
 // What the tester holds after a Send that stopped once this many of its 64 writes (Trailer
-// ID then Vehicle ID of each slot in turn) had been acknowledged.
-std::string TesterAfterPartialSend(std::size_t acknowledgedWrites);
+// ID then Vehicle ID of each slot in turn) had been acknowledged, with the next write
+// gone out unacknowledged or not.
+std::string TesterAfterPartialSend(std::size_t acknowledgedWrites, bool lastWriteInDoubt);
 
 }  // namespace orvel

@@ -134,6 +134,10 @@ void LinkSession::IdentifyInstrument() {
   followUpOwed_ = true;
   WaitUntil(lastSentAt_ + host_.PollPeriod(), [] { return false; });
   WaitUntil(lastSentAt_ + AnswerWindow(), [this] { return !followUpOwed_ || port_.InputCount() == 0; });
+  // Without the address in the answers, a follow-up answer that comes later would be
+  // taken for the first request's, and every answer after it for the request before:
+  // such a tester has until the give-up horizon to answer it.
+  if (!echoesAddress_) WaitUntil(lastSentAt_ + GiveUpHorizon(), [this] { return !followUpOwed_; });
 }
 
 std::chrono::milliseconds LinkSession::AnswerWindow() const { return host_.PollPeriod() * (kTicksPerAnswerWindow + 1); }
@@ -184,9 +188,10 @@ bool LinkSession::LineInStepBeforeRequest() {
 }
 
 ExchangeResult LinkSession::Exchange(RequestCode code, TesterAddress address, std::string_view payload) {
-  if (!aborted_ && !LineInStepBeforeRequest()) return {ExchangeOutcome::OutOfStep, {}};
+  if (!aborted_ && !LineInStepBeforeRequest()) return {ExchangeOutcome::OutOfStep, {}, false};
+  const bool writes = port_.IsOpen() && !aborted_;
   SendRequest(code, address, payload);
-  if (strays_) return {ExchangeOutcome::OutOfStep, {}};
+  if (strays_) return {ExchangeOutcome::OutOfStep, {}, writes};
   phase_ = Phase::Awaiting;
   const WaitOutcome outcome = WaitForReply();
   phase_ = Phase::Between;
@@ -197,13 +202,13 @@ ExchangeResult LinkSession::Exchange(RequestCode code, TesterAddress address, st
         extraAnswersOwed_ += retryCount_;
         extraAnswersBy_ = lastSentAt_ + GiveUpHorizon();
       }
-      return {ExchangeOutcome::Answered, AnswerPart(replyData_, IdTextLength)};
+      return {ExchangeOutcome::Answered, AnswerPart(replyData_, IdTextLength), writes};
     case WaitOutcome::NoReply:
-      return {ExchangeOutcome::NoReply, {}};
+      return {ExchangeOutcome::NoReply, {}, writes};
     case WaitOutcome::Cancelled:
       break;
   }
-  return {ExchangeOutcome::Cancelled, {}};
+  return {ExchangeOutcome::Cancelled, {}, writes};
 }
 
 ExchangeOutcome LinkSession::ConfirmInStep() {

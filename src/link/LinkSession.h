@@ -25,6 +25,8 @@ struct ExchangeResult {
   ExchangeOutcome outcome = ExchangeOutcome::NoReply;
   // The 16 answer characters, trailing blanks included, when the answer came.
   std::string answer;
+  // The request went out, so a write may have reached the tester whatever the outcome.
+  bool requestWritten = false;
 };
 
 // How the last session ended: not yet, or never started (a transfer refused before it);
@@ -51,7 +53,9 @@ enum class SessionEnd { None, Succeeded, Failed, Cancelled };
 //   a request goes out or in the quiet after the transfer's last answer, makes the
 //   exchange out of step: the transfer reports it instead of trusting its answers.
 // - A long frame is never the answer to a transfer request.
-// The follow-up request is never awaited beyond the poll tick its answer needs.
+// The follow-up request is awaited only for the poll tick its answer needs, from a tester
+// that puts the address in its answers; from one that does not, up to the give-up
+// horizon, since its late answer could not be told from the first transfer answer.
 class LinkSession {
  public:
   // The text before " No:" in the identity line.

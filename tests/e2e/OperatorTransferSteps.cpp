@@ -115,13 +115,13 @@ void OperatorSequence::SendIds() {
     ExpectBoxes({Information()});
     return;
   }
-  // A Send cancelled part way says what the tester now holds.
-  const bool cancelled = form->Label3->text() == QStringLiteral("Communications aborted");
-  ExpectBoxes(cancelled ? std::vector<ExpectedBox>{Information()} : std::vector<ExpectedBox>{});
   std::vector<std::string> writes;
   for (const std::string& line : LinesSinceStep()) {
     if (line.rfind("!00002F", 0) == 0) writes.push_back(line);
   }
+  // A Send cancelled once a write went out says what the tester now holds.
+  const bool cancelled = form->Label3->text() == QStringLiteral("Communications aborted");
+  ExpectBoxes(cancelled && !writes.empty() ? std::vector<ExpectedBox>{Information()} : std::vector<ExpectedBox>{});
   // The tester must receive the grid's group, row by row and each ID in its own slot.
   const ModelGroup& group = model_.groups[*model_.shown];
   std::vector<std::string> expected;

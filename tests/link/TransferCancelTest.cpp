@@ -67,7 +67,7 @@ TEST_P(CancelledTransfer, EndsTheSessionWithCommunicationsAbortedAndSaysWhatItLe
   } else {
     EXPECT_EQ(WritesFrom(FirstRequest()).size(), 1u);
     EXPECT_EQ(host.IdentityText(), Which() == Transfer::ReadIds ? "The group was not changed." : "");
-    if (Which() == Transfer::SendIds) boxes.push_back(TesterAfterPartialSend(0));
+    if (Which() == Transfer::SendIds) boxes.push_back(TesterAfterPartialSend(0, true));
   }
   ExpectEndedAfterCancel();
   EXPECT_EQ(timeline.Texts("information "), boxes);
@@ -102,7 +102,7 @@ TEST_P(CancelAfterTheFirstAcknowledgement, CountsTheWriteAndSendsNoMore) {
   EXPECT_FALSE(SendIdList(session, rows));
 
   EXPECT_EQ(WritesFrom("!00002"), std::vector<std::string>(static_cast<std::size_t>(GetParam().answeredSend), first));
-  EXPECT_EQ(timeline.Texts("information "), std::vector<std::string>{TesterAfterPartialSend(1)});
+  EXPECT_EQ(timeline.Texts("information "), std::vector<std::string>{TesterAfterPartialSend(1, false)});
   ExpectEndedAfterCancel();
 }
 

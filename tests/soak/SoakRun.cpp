@@ -152,7 +152,8 @@ sim::FaultSettings FaultsScaledTo(std::chrono::milliseconds pollPeriod) {
   sim::FaultSettings settings;
   settings.delay = pollPeriod * 15;
   settings.gap = std::max(std::chrono::milliseconds(1), pollPeriod * 3 / 2);
-  settings.nulPosition = 10;
+  // Past the address at the data field's start, so only the NUL gives the frame away.
+  settings.nulPosition = 12;
   return settings;
 }
 
@@ -182,11 +183,13 @@ class TesterRound {
     host_.Attach(session_);
     serialPort_.SetSettings(TesterPortSettings());
     tester_.SetIdentity({"2143", "V2", "Soak tester"});
-    tester_.SetRandomFaults({faultSeed, plan.faultProbability, plan.faultKinds, FaultsScaledTo(plan.pollPeriod)});
+    const double faultProbability = profile.echoesAddress || plan.faultsWithoutAddress ? plan.faultProbability : 0.0;
+    tester_.SetRandomFaults({faultSeed, faultProbability, plan.faultKinds, FaultsScaledTo(plan.pollPeriod)});
     sim::AnswerTiming timing = TimingScaledTo(profile.timing, plan.pollPeriod);
     timing.seed = faultSeed;
     tester_.SetAnswerTiming(timing);
-    tester_.SetAnswersFollowUp(profile.answersFollowUp);
+    tester_.SetFollowUpFrame(profile.followUpFrame);
+    if (profile.followUpAfter) tester_.SetFollowUpAnsweredAfter(*profile.followUpAfter * plan.pollPeriod.count() / 100);
     tester_.SetEchoesAddress(profile.echoesAddress);
     tester_.Start();
     folder_ = folder;
@@ -409,14 +412,22 @@ std::vector<TimingProfile> StandardTimings() {
   const sim::AnswerDelay prompt{};
   const sim::AnswerDelay usual{milliseconds(40), milliseconds(100)};
   const sim::AnswerDelay lateFollowUp{milliseconds(330), milliseconds(600)};
+  using sim::FollowUpFrame;
+  const std::optional<milliseconds> inTurn;
   return {
-      {"prompt answers", {prompt, prompt, prompt, prompt, 1}, true},
-      {"follow-up after 330-600 ms, the rest after 40-100 ms", {usual, lateFollowUp, usual, usual, 1}, true},
-      {"follow-up never answered, the rest after 40-100 ms", {usual, prompt, usual, usual, 1}, false},
+      {"prompt answers", {prompt, prompt, prompt, prompt, 1}, FollowUpFrame::Short, inTurn, true},
+      {"follow-up after 330-600 ms, the rest after 40-100 ms", {usual, lateFollowUp, usual, usual, 1},
+       FollowUpFrame::Short, inTurn, true},
+      {"follow-up never answered, the rest after 40-100 ms", {usual, prompt, usual, usual, 1}, FollowUpFrame::Never,
+       inTurn, true},
       {"writes after 300-800 ms, reads after 5-30 ms",
        {usual, lateFollowUp, {milliseconds(5), milliseconds(30)}, {milliseconds(300), milliseconds(800)}, 1},
-       true},
-      {"no address in the answers, follow-up after 330-600 ms", {usual, lateFollowUp, usual, usual, 1}, true, false},
+       FollowUpFrame::Short, inTurn, true},
+      {"follow-up answered with a long frame", {usual, prompt, usual, usual, 1}, FollowUpFrame::Long, inTurn, true},
+      {"follow-up answered after 1.5 s, past several later answers", {usual, prompt, usual, usual, 1},
+       FollowUpFrame::Short, milliseconds(1500), true},
+      {"no address in the answers, follow-up after 330-600 ms", {usual, lateFollowUp, usual, usual, 1},
+       FollowUpFrame::Short, inTurn, false},
   };
 }
 
@@ -466,7 +477,7 @@ SoakReport RunSoak(const SoakPlan& plan, std::ostream* progress) {
         TesterRound round(plan, profile, folder.Path(), plan.seed + roundNumber);
         const std::size_t last = std::min(plan.transfers, first + plan.transfersPerTester);
         for (std::size_t number = first; number < last; ++number) {
-          const TransferKind kind = kinds[pickKind(random)];
+          const TransferKind kind = plan.kindsInTurn ? kinds[number % kinds.size()] : kinds[pickKind(random)];
           bool succeeded = false;
           if (const auto problem = RunTransfer(round, kind, texts, succeeded, report)) {
             report.violations.push_back("transfer " + std::to_string(number + 1) + " (" +

@@ -5,12 +5,14 @@
 #include <cstddef>
 #include <cstdint>
 #include <iosfwd>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "ProcessResources.h"
 #include "simulator/AnswerTiming.h"
 #include "simulator/Faults.h"
+#include "simulator/TesterMemory.h"
 
 namespace orvel::testing {
 
@@ -22,14 +24,21 @@ inline constexpr std::size_t kTransferKinds = 4;
 struct TimingProfile {
   std::string name;
   sim::AnswerTiming timing;
-  bool answersFollowUp = true;
-  // Whether the tester puts the request's address in its answers.
+  sim::FollowUpFrame followUpFrame = sim::FollowUpFrame::Short;
+  // The follow-up answered this long after its request without holding up later answers
+  // (scaled like the timing); when not given, in turn after timing.followUp.
+  std::optional<std::chrono::milliseconds> followUpAfter;
+  // Whether the tester puts the request's address in its answers. Without it, a request
+  // whose answer is lost beside a request answered twice cannot be told from two clean
+  // exchanges, so such a tester meets no random faults: one fault at a time is what can
+  // be answered for (FaultModelTest).
   bool echoesAddress = true;
 };
 
 // Prompt answers; the follow-up answered after 330-600 ms and everything else after
-// 40-100 ms; the follow-up never answered; slow writes beside fast reads; and a tester
-// that does not put the address in its answers.
+// 40-100 ms; the follow-up never answered; slow writes beside fast reads; the follow-up
+// answered with a long frame, and after several later requests; and a tester that does
+// not put the address in its answers.
 std::vector<TimingProfile> StandardTimings();
 
 struct SoakPlan {
@@ -49,6 +58,11 @@ struct SoakPlan {
   std::vector<TimingProfile> timings = StandardTimings();
   // The kinds of transfer drawn from; all when empty.
   std::vector<TransferKind> kinds;
+  // Takes the kinds in turn instead of drawing them.
+  bool kindsInTurn = false;
+  // Injects the faults into a tester without the address in its answers too: for plans
+  // whose faults are all of one kind.
+  bool faultsWithoutAddress = false;
 };
 
 struct SoakReport {

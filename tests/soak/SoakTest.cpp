@@ -1,8 +1,13 @@
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <sstream>
+#include <string>
+#include <tuple>
+#include <optional>
 
 #include "SoakRun.h"
+#include "simulator/Faults.h"
 
 namespace orvel::testing {
 namespace {
@@ -51,6 +56,74 @@ TEST(SoakTest, LateFollowUpAnswerIsNeverTakenForTheCompanyName) {
   EXPECT_EQ(report.wrongCompanyNames, 0U) << summary.str();
   EXPECT_EQ(report.succeeded[static_cast<std::size_t>(TransferKind::ReadCompanyName)], plan.transfers) << summary.str();
 }
+
+// The line's fault model, one behaviour at a time: each fault the simulated tester can
+// inject (on about a third of the requests), and each way of timing its answers (the
+// follow-up answered late, very late, with a long frame or never; slow writes); a lost
+// request also beside a follow-up answered late. Every kind of transfer, against a tester
+// with and without the request's address in its answers, must store or send exactly what
+// it should, or fail saying so.
+struct LineBehaviour {
+  std::optional<sim::FaultKind> fault;
+  TimingProfile timing;
+};
+
+std::vector<LineBehaviour> FaultModel() {
+  const std::vector<TimingProfile> timings = StandardTimings();
+  std::vector<LineBehaviour> behaviours;
+  for (const sim::FaultKind kind : sim::AllFaultKinds()) {
+    if (kind != sim::FaultKind::HangUp) behaviours.push_back({kind, timings[3]});
+  }
+  for (const TimingProfile& timing : timings) {
+    if (timing.echoesAddress) behaviours.push_back({std::nullopt, timing});
+  }
+  for (const sim::FaultKind kind : {sim::FaultKind::RequestLost, sim::FaultKind::AnswerFromResend}) {
+    behaviours.push_back({kind, timings[1]});
+  }
+  return behaviours;
+}
+
+void PrintTo(const LineBehaviour& behaviour, std::ostream* out) {
+  *out << (behaviour.fault ? std::string(sim::FaultKindName(*behaviour.fault)) + ", " : std::string())
+       << behaviour.timing.name;
+}
+
+class FaultModelTest : public ::testing::TestWithParam<std::tuple<LineBehaviour, bool>> {};
+
+TEST_P(FaultModelTest, EveryTransferIsExactOrAnHonestFailure) {
+  const auto& [behaviour, echoesAddress] = GetParam();
+  SoakPlan plan;
+  plan.transfers = kTransferKinds;
+  plan.transfersPerTester = kTransferKinds;
+  plan.kindsInTurn = true;
+  plan.timings = {behaviour.timing};
+  plan.timings[0].echoesAddress = echoesAddress;
+  plan.faultKinds = {behaviour.fault.value_or(sim::FaultKind::NoAnswer)};
+  plan.faultProbability = behaviour.fault ? 0.3 : 0.0;
+  plan.faultsWithoutAddress = true;
+  const SoakReport report = RunSoak(plan);
+
+  std::ostringstream summary;
+  PrintSoakReport(summary, report);
+  EXPECT_TRUE(report.violations.empty()) << summary.str();
+  EXPECT_EQ(report.idsInAWrongSlot, 0U) << summary.str();
+  EXPECT_EQ(report.wrongCompanyNames, 0U) << summary.str();
+  EXPECT_EQ(report.failuresReportedAsSuccess, 0U) << summary.str();
+  EXPECT_EQ(report.Transfers(), plan.transfers) << summary.str();
+}
+
+std::string BehaviourName(const ::testing::TestParamInfo<std::tuple<LineBehaviour, bool>>& info) {
+  const auto& [behaviour, echoesAddress] = info.param;
+  std::string name = behaviour.fault ? std::string(sim::FaultKindName(*behaviour.fault)) + "_" : std::string();
+  name += behaviour.timing.name;
+  for (char& character : name) {
+    if (!std::isalnum(static_cast<unsigned char>(character))) character = '_';
+  }
+  return name + (echoesAddress ? "_address" : "_no_address");
+}
+
+INSTANTIATE_TEST_SUITE_P(Line, FaultModelTest, ::testing::Combine(::testing::ValuesIn(FaultModel()), ::testing::Bool()),
+                         BehaviourName);
 
 }  // namespace
 }  // namespace orvel::testing
