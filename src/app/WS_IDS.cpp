@@ -260,8 +260,7 @@ void TIDForm::EnableTimer2() {
 }
 
 void TIDForm::Timer2Timer() {
-  const bool companyNameDone =
-      link_.LastEnd() == SessionEnd::Succeeded && lastTransfer_ == TransferKind::CompanyName;
+  const bool companyNameDone = link_.LastEnd() == SessionEnd::Succeeded && lastTransfer_ == TransferKind::CompanyName;
   PageControl1->setCurrentWidget(companyNameDone ? CompanyIDTab : GroupNameTab);
   Timer2.stop();
 }

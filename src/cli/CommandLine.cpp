@@ -39,8 +39,8 @@ int WholeNumber(std::string_view option, std::string_view text, int least, int m
   int value = 0;
   const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
   if (error != std::errc() || end != text.data() + text.size() || value < least || value > most) {
-    Refuse(std::string(option) + " takes a whole number from " + std::to_string(least) + " to " +
-           std::to_string(most) + ", not '" + std::string(text) + "'");
+    Refuse(std::string(option) + " takes a whole number from " + std::to_string(least) + " to " + std::to_string(most) +
+           ", not '" + std::string(text) + "'");
   }
   return value;
 }

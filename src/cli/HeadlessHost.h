@@ -17,9 +17,9 @@ class StopRequests;
 
 // How the command line answers the questions a transfer asks.
 enum class Answering {
-  Yes,       // --yes was given
-  Ask,       // ask on the terminal
-  Refuse,    // no terminal to ask on: answer No and say how to answer Yes
+  Yes,     // --yes was given
+  Ask,     // ask on the terminal
+  Refuse,  // no terminal to ask on: answer No and say how to answer Yes
 };
 
 // The window's part in a link session, without a window: the poll runs from a loop that

@@ -67,8 +67,8 @@ std::string WhereSearched(const CommandLine& line) {
       throw ECommandFailed(ExitStatus::Cancelled, cancelled);
     case SessionEnd::None:
       if (host.QuestionDeclined()) throw ECommandFailed(ExitStatus::Cancelled, "Answered No: nothing was transferred.");
-      throw ECommandFailed(ExitStatus::BadInput, host.LastMessage().value_or("The transfer was refused") +
-                                                     " (nothing was transferred)");
+      throw ECommandFailed(ExitStatus::BadInput,
+                           host.LastMessage().value_or("The transfer was refused") + " (nothing was transferred)");
     case SessionEnd::Succeeded:
       break;
   }

@@ -14,8 +14,8 @@
 #include "link/LinkSessionHost.h"
 #include "link/TesterAddresses.h"
 #include "link/WireText.h"
-#include "store/IdListRows.h"
 #include "store/GroupManagement.h"
+#include "store/IdListRows.h"
 #include "store/StoreSchema.h"
 #include "tables/FieldText.h"
 
@@ -47,9 +47,8 @@ IdPairs AsSent(const IdPairs& rows) {
 void VerifySent(const CommandLine& line, const IdPairs& rows) {
   std::cerr << "Reading the IDs back to verify them.\n";
   std::optional<IdPairs> held;
-  RunTesterTransfer(line, kIdListSteps, Answering::Yes, [&](LinkSession& session, const SlotProgress& progress) {
-    held = ReadIdList(session, progress);
-  });
+  RunTesterTransfer(line, kIdListSteps, Answering::Yes,
+                    [&](LinkSession& session, const SlotProgress& progress) { held = ReadIdList(session, progress); });
   const IdPairs sent = AsSent(rows);
   std::string differences;
   for (std::size_t slot = 0; slot < SlotCount; ++slot) {
@@ -57,7 +56,8 @@ void VerifySent(const CommandLine& line, const IdPairs& rows) {
                                             {"Vehicle ID", &sent[slot].vehicle, &held.value()[slot].vehicle}}) {
       if (*want == *got) continue;
       differences += "\n  slot " + std::to_string(slot + 1) + ", " + column + ": sent '" +
-                     Latin1ToUtf8(TrimmedRight(*want)) + "', the tester holds '" + Latin1ToUtf8(TrimmedRight(*got)) + "'";
+                     Latin1ToUtf8(TrimmedRight(*want)) + "', the tester holds '" + Latin1ToUtf8(TrimmedRight(*got)) +
+                     "'";
     }
   }
   if (!differences.empty()) {

@@ -30,7 +30,8 @@ bool SendCompanyName(LinkSession& session, const std::string& companyName) {
   }
   const TransferStops stops{"Unable to send data",
                             std::string(kOutOfStep) + " The tester may still hold its old company name. Send again.",
-                            {}, {}};
+                            {},
+                            {}};
   return ExchangeCompanyName(session, RequestCode::Write, companyName, "Company ID successfully sent", stops)
       .has_value();
 }

@@ -18,7 +18,9 @@ constexpr const char* kVehicleColumn = "Vehicle ID";
 
 const TransferStops& ReadStops() {
   static const TransferStops stops{std::string("Unable to read data. ") + kGroupKept,
-                                   std::string(kOutOfStep) + " " + kGroupKept + " Read again.", kGroupKept, {}};
+                                   std::string(kOutOfStep) + " " + kGroupKept + " Read again.",
+                                   kGroupKept,
+                                   {}};
   return stops;
 }
 
@@ -31,7 +33,8 @@ std::string Slots(std::size_t first, std::size_t last) {
 // tester can.
 std::optional<std::string> UnsendableRow(const IdPairs& rows) {
   for (std::size_t row = 0; row < rows.size() && row < SlotCount; ++row) {
-    for (const auto& [text, column] : {std::pair{&rows[row].trailer, kTrailerColumn}, {&rows[row].vehicle, kVehicleColumn}}) {
+    for (const auto& [text, column] :
+         {std::pair{&rows[row].trailer, kTrailerColumn}, {&rows[row].vehicle, kVehicleColumn}}) {
       if (const auto reason = UnsendableTextReason(*text)) {
         return "Row " + std::to_string(row + 1) + " cannot be sent: its " + column + " " + *reason +
                ". Correct the row, then send again. Nothing was sent.";
@@ -87,7 +90,8 @@ std::optional<IdPairs> ReadIdList(LinkSession& session, const SlotProgress& prog
     if (!session.Begin()) return;
     session.Host().SetStatusText("Receiving IDs on Com " + std::to_string(session.ComNumber()));
     IdPairs pairs(SlotCount);
-    for (const auto& [column, address] : {std::pair{kTrailerColumn, &TrailerAddress}, {kVehicleColumn, &VehicleAddress}}) {
+    for (const auto& [column, address] :
+         {std::pair{kTrailerColumn, &TrailerAddress}, {kVehicleColumn, &VehicleAddress}}) {
       for (std::size_t slot = 0; slot < SlotCount; ++slot) {
         const ExchangeResult result = session.Exchange(RequestCode::Read, address(slot));
         if (result.outcome != ExchangeOutcome::Answered) return StopTransfer(session, result.outcome, ReadStops());

@@ -274,14 +274,14 @@ void LinkSession::TakeFrames() {
 }
 
 void LinkSession::RouteShortFrame(const std::string& dataField) {
-  const bool awaited = phase_ == Phase::Awaiting &&
-                       (!echoesAddress_ || AddressTie(dataField) == AddressText(awaitedAddress_));
+  const bool awaited =
+      phase_ == Phase::Awaiting && (!echoesAddress_ || AddressTie(dataField) == AddressText(awaitedAddress_));
   if (awaited) {
     replyData_ = dataField;
     replyOk_ = true;
     lastAnsweredAt_ = host_.Now();
-    slowestAnswer_ = std::max(slowestAnswer_,
-                              std::chrono::duration_cast<std::chrono::milliseconds>(lastAnsweredAt_ - lastSentAt_));
+    slowestAnswer_ =
+        std::max(slowestAnswer_, std::chrono::duration_cast<std::chrono::milliseconds>(lastAnsweredAt_ - lastSentAt_));
     phase_ = Phase::Between;
     return;
   }

@@ -70,17 +70,15 @@ TEST_P(MalformedAnswers, FourSendsThenTheFailureBoxAndTheSessionWaitsForCancel) 
   EXPECT_EQ(form->Edit3->text(), "Found Again     ");
 }
 
-INSTANTIATE_TEST_SUITE_P(Transfers, MalformedAnswers,
-                         ::testing::Values(MalformedCase{"CompanyNameRead", &TIDForm::ReadIDButton, 0x01C2,
-                                                         RequestLine(3, 0x01C2), "Unable to read data"},
-                                           MalformedCase{"IdListSend", &TIDForm::DownLoadButton, 0xFF00,
-                                                         RequestLine(2, 0xFF00, Padded("T1")),
-                                                         "Unable to send data. Slots 1 to 32 still hold the tester's old IDs "
-                                                         "(the ID being sent when the transfer stopped may or may not "
-                                                         "have arrived). Send again to complete the list."}),
-                         [](const ::testing::TestParamInfo<MalformedCase>& tried) {
-                           return std::string(tried.param.name);
-                         });
+INSTANTIATE_TEST_SUITE_P(
+    Transfers, MalformedAnswers,
+    ::testing::Values(
+        MalformedCase{"CompanyNameRead", &TIDForm::ReadIDButton, 0x01C2, RequestLine(3, 0x01C2), "Unable to read data"},
+        MalformedCase{"IdListSend", &TIDForm::DownLoadButton, 0xFF00, RequestLine(2, 0xFF00, Padded("T1")),
+                      "Unable to send data. Slots 1 to 32 still hold the tester's old IDs "
+                      "(the ID being sent when the transfer stopped may or may not "
+                      "have arrived). Send again to complete the list."}),
+    [](const ::testing::TestParamInfo<MalformedCase>& tried) { return std::string(tried.param.name); });
 
 }  // namespace
 }  // namespace orvel

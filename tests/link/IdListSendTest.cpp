@@ -88,7 +88,8 @@ TEST_F(SendIds, UnansweredWriteStopsTheSendAtThatId) {
   EXPECT_EQ(WritesFrom("!00002"), expected);
   ExpectFailedState(
       "Unable to send data. Slots 1 to 2 hold the group's pairs; slot 3 has its new Trailer ID beside its old "
-      "Vehicle ID; slots 4 to 32 still hold the tester's old IDs (the ID being sent when the transfer stopped may or may not "
+      "Vehicle ID; slots 4 to 32 still hold the tester's old IDs (the ID being sent when the transfer stopped may or "
+      "may not "
       "have arrived). Send again to complete the list.");
 }
 

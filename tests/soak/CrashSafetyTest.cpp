@@ -17,10 +17,10 @@
 #include "link/IdListTransfer.h"
 #include "link/LinkSession.h"
 #include "link/SerialLinkPort.h"
-#include "store/IdListRows.h"
 #include "serial/PortSettings.h"
 #include "serial/TSerialPort.h"
 #include "simulator/TesterSimulator.h"
+#include "store/IdListRows.h"
 #include "tables/TTable.h"
 
 namespace orvel::testing {
@@ -67,7 +67,8 @@ void CreateTableOfOldPairs(const std::filesystem::path& folder) {
     SoakHost host(std::chrono::milliseconds(20), 100000);
     LinkSession session(linkPort, host);
     host.Attach(session);
-    if (const auto pairs = ReadIdList(session)) StoreReadPairs(folder, kTableName, {kTrailerField, kVehicleField}, *pairs);
+    if (const auto pairs = ReadIdList(session))
+      StoreReadPairs(folder, kTableName, {kTrailerField, kVehicleField}, *pairs);
     exitCode = 0;
   } catch (const std::exception& error) {
     std::fprintf(stderr, "child: %s\n", error.what());

@@ -19,10 +19,10 @@
 #include "link/LinkSession.h"
 #include "link/SerialLinkPort.h"
 #include "link/TransferEnds.h"
-#include "store/IdListRows.h"
 #include "serial/PortSettings.h"
 #include "serial/TSerialPort.h"
 #include "simulator/TesterSimulator.h"
+#include "store/IdListRows.h"
 #include "tables/TTable.h"
 
 namespace orvel::testing {
@@ -416,18 +416,32 @@ std::vector<TimingProfile> StandardTimings() {
   const std::optional<milliseconds> inTurn;
   return {
       {"prompt answers", {prompt, prompt, prompt, prompt, 1}, FollowUpFrame::Short, inTurn, true},
-      {"follow-up after 330-600 ms, the rest after 40-100 ms", {usual, lateFollowUp, usual, usual, 1},
-       FollowUpFrame::Short, inTurn, true},
-      {"follow-up never answered, the rest after 40-100 ms", {usual, prompt, usual, usual, 1}, FollowUpFrame::Never,
-       inTurn, true},
+      {"follow-up after 330-600 ms, the rest after 40-100 ms",
+       {usual, lateFollowUp, usual, usual, 1},
+       FollowUpFrame::Short,
+       inTurn,
+       true},
+      {"follow-up never answered, the rest after 40-100 ms",
+       {usual, prompt, usual, usual, 1},
+       FollowUpFrame::Never,
+       inTurn,
+       true},
       {"writes after 300-800 ms, reads after 5-30 ms",
        {usual, lateFollowUp, {milliseconds(5), milliseconds(30)}, {milliseconds(300), milliseconds(800)}, 1},
-       FollowUpFrame::Short, inTurn, true},
+       FollowUpFrame::Short,
+       inTurn,
+       true},
       {"follow-up answered with a long frame", {usual, prompt, usual, usual, 1}, FollowUpFrame::Long, inTurn, true},
-      {"follow-up answered after 1.5 s, past several later answers", {usual, prompt, usual, usual, 1},
-       FollowUpFrame::Short, milliseconds(1500), true},
-      {"no address in the answers, follow-up after 330-600 ms", {usual, lateFollowUp, usual, usual, 1},
-       FollowUpFrame::Short, inTurn, false},
+      {"follow-up answered after 1.5 s, past several later answers",
+       {usual, prompt, usual, usual, 1},
+       FollowUpFrame::Short,
+       milliseconds(1500),
+       true},
+      {"no address in the answers, follow-up after 330-600 ms",
+       {usual, lateFollowUp, usual, usual, 1},
+       FollowUpFrame::Short,
+       inTurn,
+       false},
   };
 }
 

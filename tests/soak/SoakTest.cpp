@@ -1,10 +1,10 @@
 #include <gtest/gtest.h>
 
 #include <cctype>
+#include <optional>
 #include <sstream>
 #include <string>
 #include <tuple>
-#include <optional>
 
 #include "SoakRun.h"
 #include "simulator/Faults.h"
