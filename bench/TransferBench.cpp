@@ -189,7 +189,7 @@ std::vector<double> WallTimes(const std::vector<Run>& runs, double per = 1.0) {
 void PrintWallTimes(const TransferKind& kind, const std::vector<Run>& runs, const char* pairsTarget) {
   if (kind.wholeList) {
     PrintFigure("wall time", WallTimes(runs), "s", pairsTarget);
-    PrintFigure("ratio to 64 poll periods (6.4 s)", WallTimes(runs, kPollFloorSeconds), "", "0.95 to 1.05");
+    PrintFigure("ratio to 64 poll periods (6.4 s)", WallTimes(runs, kPollFloorSeconds), "", "at most 1.10");
   } else {
     PrintFigure("wall time", WallTimes(runs), "s", "under 0.6 s");
     PrintFigure("ratio to 0.6 s", WallTimes(runs, kCompanyNameTargetSeconds), "", "at most 1");
@@ -198,7 +198,7 @@ void PrintWallTimes(const TransferKind& kind, const std::vector<Run>& runs, cons
 
 void Report(const TransferKind& kind, const std::vector<Run>& window, const std::vector<Run>& commandLine) {
   std::printf("  %s through the window:\n", kind.name);
-  PrintWallTimes(kind, window, "within 5 % of 6.4 s (6.08 to 6.72 s)");
+  PrintWallTimes(kind, window, "within 10 % of 6.4 s (at most 7.04 s)");
   if (kind.wholeList) {
     PrintFigure("ratio to the line-time limit (64 x 40 bytes, 2.67 s)", WallTimes(window, kLineTimeSeconds), "",
                 "for information");
