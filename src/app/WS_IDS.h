@@ -141,6 +141,9 @@ class TIDForm : public QWidget, private LinkSessionHost {
   void SetSessionCommandsEnabled(bool enabled);
   template <typename Transfer>
   void RunLinkTransfer(Transfer&& transfer);
+  // Whether the grid shows a group whose table can take part in a transfer; tells the
+  // operator why not (noGroupMessage when no group is chosen).
+  bool ShownGroupReady(const std::string& noGroupMessage);
   // After an ID list transfer that did not store the group's rows: the grid on the row
   // whose ID failed, else on the first row.
   void PlaceGridAfterTransfer(std::size_t slotsDone);

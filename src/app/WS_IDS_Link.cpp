@@ -71,15 +71,20 @@ void TIDForm::SendIDButtonClick() {
   RunLinkTransfer([this, &companyName] { SendCompanyName(link_, companyName.toLatin1().toStdString()); });
 }
 
-void TIDForm::UploadButtonClick() {
+bool TIDForm::ShownGroupReady(const std::string& noGroupMessage) {
   if (!IDListTable.Active()) {
-    ShowInformation("Please select a group to write to");
-    return;
+    ShowInformation(noGroupMessage);
+    return false;
   }
   if (const auto problem = IdListProblem(IDListTable)) {
     ShowInformation(*problem);
-    return;
+    return false;
   }
+  return true;
+}
+
+void TIDForm::UploadButtonClick() {
+  if (!ShownGroupReady("Please select a group to write to")) return;
   if (!Confirm("Overwrite all current IDs?")) return;
   lastTransfer_ = TransferKind::IdList;
   RunLinkTransfer([this] {
@@ -96,15 +101,7 @@ void TIDForm::UploadButtonClick() {
 }
 
 void TIDForm::DownLoadButtonClick() {
-  if (!IDListTable.Active()) {
-    ShowInformation("Please select a group to read from");
-    return;
-  }
-  if (const auto problem = IdListProblem(IDListTable)) {
-    ShowInformation(*problem);
-    return;
-  }
-  if (!IDGrid->StoreCurrentRow()) return;
+  if (!ShownGroupReady("Please select a group to read from") || !IDGrid->StoreCurrentRow()) return;
   const IdPairs rows = ReadIdListRows(folders_.idLists, IDListTable.TableName(), {TrailerFieldName, VehicleFieldName});
   lastTransfer_ = TransferKind::IdList;
   RunLinkTransfer([this, &rows] {

@@ -12,6 +12,19 @@
 namespace orvel::testing {
 namespace {
 
+// Checks that no transfer of the run stored, sent or showed a wrong ID or name, or
+// reported a failure as success; returns the run's summary for further checks.
+std::string ExpectEveryTransferRight(const SoakPlan& plan, const SoakReport& report) {
+  std::ostringstream summary;
+  PrintSoakReport(summary, report);
+  EXPECT_TRUE(report.violations.empty()) << summary.str();
+  EXPECT_EQ(report.idsInAWrongSlot, 0U) << summary.str();
+  EXPECT_EQ(report.wrongCompanyNames, 0U) << summary.str();
+  EXPECT_EQ(report.failuresReportedAsSuccess, 0U) << summary.str();
+  EXPECT_EQ(report.Transfers(), plan.transfers) << summary.str();
+  return summary.str();
+}
+
 // A short soak: enough transfers for every kind to meet faults of every kind, a simulated
 // tester for each timing profile (the follow-up answered late or never, slow writes), and
 // later testers to show that the first one's resources were all given back.
@@ -22,19 +35,13 @@ TEST(SoakTest, TransfersUnderRandomFaultsAndTimingsStoreAndSendOnlyTheRightIds) 
   std::ostringstream progress;
   const SoakReport report = RunSoak(plan, &progress);
 
-  std::ostringstream summary;
-  PrintSoakReport(summary, report);
-  EXPECT_TRUE(report.violations.empty()) << summary.str();
-  EXPECT_EQ(report.idsInAWrongSlot, 0U) << summary.str();
-  EXPECT_EQ(report.wrongCompanyNames, 0U) << summary.str();
-  EXPECT_EQ(report.failuresReportedAsSuccess, 0U) << summary.str();
-  EXPECT_EQ(report.Transfers(), plan.transfers) << summary.str();
-  EXPECT_GT(report.faultsInjected, 0U) << summary.str();
+  const std::string summary = ExpectEveryTransferRight(plan, report);
+  EXPECT_GT(report.faultsInjected, 0U) << summary;
   std::size_t failures = 0;
   for (const std::size_t failed : report.failed) failures += failed;
-  EXPECT_GT(failures, 0U) << "no transfer met enough faults to fail\n" << summary.str();
+  EXPECT_GT(failures, 0U) << "no transfer met enough faults to fail\n" << summary;
   for (std::size_t kind = 0; kind < kTransferKinds; ++kind) {
-    EXPECT_GT(report.succeeded[kind], 0U) << TransferKindName(static_cast<TransferKind>(kind)) << "\n" << summary.str();
+    EXPECT_GT(report.succeeded[kind], 0U) << TransferKindName(static_cast<TransferKind>(kind)) << "\n" << summary;
   }
 }
 
@@ -50,11 +57,8 @@ TEST(SoakTest, LateFollowUpAnswerIsNeverTakenForTheCompanyName) {
   plan.kinds = {TransferKind::ReadCompanyName};
   const SoakReport report = RunSoak(plan);
 
-  std::ostringstream summary;
-  PrintSoakReport(summary, report);
-  EXPECT_TRUE(report.violations.empty()) << summary.str();
-  EXPECT_EQ(report.wrongCompanyNames, 0U) << summary.str();
-  EXPECT_EQ(report.succeeded[static_cast<std::size_t>(TransferKind::ReadCompanyName)], plan.transfers) << summary.str();
+  const std::string summary = ExpectEveryTransferRight(plan, report);
+  EXPECT_EQ(report.succeeded[static_cast<std::size_t>(TransferKind::ReadCompanyName)], plan.transfers) << summary;
 }
 
 // The line's fault model, one behaviour at a time: each fault the simulated tester can
@@ -101,15 +105,7 @@ TEST_P(FaultModelTest, EveryTransferIsExactOrAnHonestFailure) {
   plan.faultKinds = {behaviour.fault.value_or(sim::FaultKind::NoAnswer)};
   plan.faultProbability = behaviour.fault ? 0.3 : 0.0;
   plan.faultsWithoutAddress = true;
-  const SoakReport report = RunSoak(plan);
-
-  std::ostringstream summary;
-  PrintSoakReport(summary, report);
-  EXPECT_TRUE(report.violations.empty()) << summary.str();
-  EXPECT_EQ(report.idsInAWrongSlot, 0U) << summary.str();
-  EXPECT_EQ(report.wrongCompanyNames, 0U) << summary.str();
-  EXPECT_EQ(report.failuresReportedAsSuccess, 0U) << summary.str();
-  EXPECT_EQ(report.Transfers(), plan.transfers) << summary.str();
+  ExpectEveryTransferRight(plan, RunSoak(plan));
 }
 
 std::string BehaviourName(const ::testing::TestParamInfo<std::tuple<LineBehaviour, bool>>& info) {
