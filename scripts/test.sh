@@ -7,7 +7,8 @@
 # Wine.
 set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
-"$root/scripts/install-deps.sh" --fuzz --windows
+# runuser, for the tests run again unprivileged, is util-linux's.
+"$root/scripts/install-deps.sh" --fuzz --windows util-linux
 jobs="$(nproc)"
 passed=0
 started="$(date +%s)"
