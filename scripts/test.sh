@@ -1,14 +1,19 @@
 #!/usr/bin/env bash
 # Installs what is missing (the fuzzers' compiler too, so that nothing is asked for halfway),
 # builds in Release with warnings as errors, so that the optimiser's own warnings count, and
-# runs every test; then runs them again in a Debug build under AddressSanitizer with
+# runs every test (run as root, those whose checks depend on the user once more as a user
+# who is not root); then runs them again in a Debug build under AddressSanitizer with
 # UndefinedBehaviorSanitizer, and the Qt-free tests (serial port, link, tables, store) under
 # ThreadSanitizer; then the libFuzzer targets; last, the Windows build and its tests under
 # Wine.
 set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
-# runuser, for the tests run again unprivileged, is util-linux's.
+# A missing Windows kit is told beside the missing packages, so that one look shows all
+# there is to do. runuser, for the tests run again unprivileged, is util-linux's.
+kit=found
+"$root/scripts/windows-kit.sh" >/dev/null || kit=missing
 "$root/scripts/install-deps.sh" --fuzz --windows util-linux
+[ "$kit" = found ] || exit 1
 jobs="$(nproc)"
 passed=0
 started="$(date +%s)"
