@@ -8,8 +8,9 @@ set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 build="${ORVEL_BUILD_DIR:-$root/build/release}"
 # xvfb-run needs xauth beside the virtual display.
-# xwd, xwininfo and netpbm take the picture of the Windows program's window.
-"$root/scripts/install-deps.sh" xvfb xauth x11-apps x11-utils netpbm
+# xwd, xwininfo and netpbm take the picture of the Windows program's window; --windows,
+# so that the Windows build it may need does not stop halfway to ask for its packages.
+"$root/scripts/install-deps.sh" --windows xvfb xauth x11-apps x11-utils netpbm
 
 cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DORVEL_WERROR=OFF
 cmake --build "$build" --target orvel-screenshots

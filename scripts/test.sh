@@ -1,13 +1,19 @@
 #!/usr/bin/env bash
 # Installs what is missing (the fuzzers' compiler too, so that nothing is asked for halfway),
 # builds in Release with warnings as errors, so that the optimiser's own warnings count, and
-# runs every test; then runs them again in a Debug build under AddressSanitizer with
+# runs every test (run as root, those whose checks depend on the user once more as a user
+# who is not root); then runs them again in a Debug build under AddressSanitizer with
 # UndefinedBehaviorSanitizer, and the Qt-free tests (serial port, link, tables, store) under
 # ThreadSanitizer; then the libFuzzer targets; last, the Windows build and its tests under
 # Wine.
 set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
-"$root/scripts/install-deps.sh" --fuzz --windows
+# A missing Windows kit is told beside the missing packages, so that one look shows all
+# there is to do. runuser, for the tests run again unprivileged, is util-linux's.
+kit=found
+"$root/scripts/windows-kit.sh" >/dev/null || kit=missing
+"$root/scripts/install-deps.sh" --fuzz --windows util-linux
+[ "$kit" = found ] || exit 1
 jobs="$(nproc)"
 passed=0
 started="$(date +%s)"
@@ -42,6 +48,11 @@ report_failure() {
 }
 trap report_failure EXIT
 
+# count_passed SUMMARY: adds the tests of a ctest summary that passed without a failure.
+count_passed() {
+  passed=$((passed + $(sed -n 's/.*0 tests failed out of \([0-9]*\).*/\1/p' "$1")))
+}
+
 # build_and_test DIR CMAKE_OPTIONS...
 build_and_test() {
   local dir="$1"; shift
@@ -51,10 +62,17 @@ build_and_test() {
   cmake --build "$dir" -j "$jobs"
   local summary="$dir/ctest-summary.txt"
   (cd "$dir" && ctest --output-on-failure -j "$jobs") | tee "$summary"
-  passed=$((passed + $(sed -n 's/.*0 tests failed out of \([0-9]*\).*/\1/p' "$summary")))
+  count_passed "$summary"
 }
 
 build_and_test "$root/build/test" -DCMAKE_BUILD_TYPE=Release
+# Root may read, write and open what the permission tests lock away from everyone else:
+# run as root, those tests run once more as a user who is not.
+if [ "$(id -u)" -eq 0 ]; then
+  step "test, unprivileged" "$root/build/test/unprivileged"
+  bash "$root/scripts/test-unprivileged.sh" "$root/build/test" | tee "$root/build/test/ctest-summary-unprivileged.txt"
+  count_passed "$root/build/test/ctest-summary-unprivileged.txt"
+fi
 build_and_test "$root/build/asan" -DCMAKE_BUILD_TYPE=Debug -DORVEL_SANITIZE=address
 build_and_test "$root/build/tsan" -DCMAKE_BUILD_TYPE=Debug -DORVEL_SANITIZE=thread -DORVEL_BUILD_APP=OFF
 # The libFuzzer targets, each for a bounded time over its corpus (clang, in build/fuzz).
@@ -65,7 +83,7 @@ passed=$((passed + 1))
 # (build/windows).
 step windows "$root/build/windows/build"
 bash "$root/scripts/windows.sh"
-passed=$((passed + $(sed -n 's/.*0 tests failed out of \([0-9]*\).*/\1/p' "$root/build/windows/ctest-summary.txt")))
+count_passed "$root/build/windows/ctest-summary.txt"
 
 # One line for the whole run: every ctest test of the four builds, and the fuzz step.
 echo "ci: $passed passed, 0 failed, in $(($(date +%s) - started)) s"

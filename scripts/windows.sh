@@ -25,7 +25,7 @@ out="$root/build/windows"
 kit="$out/kit"
 build="$out/build"
 package="$out/package"
-archive="${ORVEL_WINDOWS_KIT_ARCHIVE:-$root/../shared/win/orvel-win-kit.tar.xz}"
+archive="$("$root/scripts/windows-kit.sh")"
 jobs="$(nproc)"
 mkdir -p "$out"
 
@@ -46,10 +46,6 @@ within() {
 }
 
 step "kit"
-if [ ! -f "$archive" ]; then
-  echo "No Windows kit at $archive: set ORVEL_WINDOWS_KIT_ARCHIVE to orvel-win-kit.tar.xz." >&2
-  exit 1
-fi
 if [ ! -f "$kit/.unpacked" ] || [ "$archive" -nt "$kit/.unpacked" ]; then
   rm -rf "$kit"
   mkdir -p "$kit"

@@ -135,10 +135,10 @@ TEST_F(PortInventoryTest, APortOtherProcessesHoldIsBusyWithItsHoldersAndIsNotOpe
 TEST_F(PortInventoryTest, APortThisUserMayNotOpenIsRefusedWithTheAdvice) {
   const PtyPair pty;
   host.AddUsbTerminal("ttyUSB0", {}, pty.SlavePath());
-  ::chmod(pty.SlavePath().c_str(), 0);
+  ASSERT_EQ(::chmod(pty.SlavePath().c_str(), 0), 0);
   // Another user's process holds the port, and this user may not look at what it holds.
   host.AddProcess(4711, "minicom", {pty.SlavePath()});
-  std::filesystem::permissions(host.Sources().procFolder / "4711" / "fd", std::filesystem::perms::owner_all);
+  std::filesystem::permissions(host.Sources().procFolder / "4711" / "fd", std::filesystem::perms::none);
   const std::string node = host.Node("ttyUSB0").string();
 
   EXPECT_TRUE(testing::RunUnprivileged({folder.Path()}, [&] {

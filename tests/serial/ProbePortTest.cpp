@@ -102,7 +102,7 @@ TEST(ProbePortTest, ADeviceLockedByAnotherProgramIsBusyButWorthTrying) {
 
 TEST(ProbePortTest, ADeviceThisUserMayNotOpenIsRefusedAndNotWorthTrying) {
   PtyPair pty;
-  ::chmod(pty.SlavePath().c_str(), 0);
+  ASSERT_EQ(::chmod(pty.SlavePath().c_str(), 0), 0);
 
   EXPECT_TRUE(testing::RunUnprivileged({}, [&] {
     return ProbePortAvailability(1, pty.Map()).availability == PortAvailability::PermissionDenied &&

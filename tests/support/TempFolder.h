@@ -28,7 +28,7 @@ class TempFolder {
   ~TempFolder() {
     std::error_code ignored;
     std::filesystem::current_path(previousCurrent_, ignored);
-    std::filesystem::permissions(path_, std::filesystem::perms::owner_all, ignored);
+    AllowRemoving(path_);
     std::filesystem::remove_all(path_, ignored);
   }
   TempFolder(const TempFolder&) = delete;
@@ -38,6 +38,19 @@ class TempFolder {
   std::filesystem::path operator/(const std::string& name) const { return path_ / name; }
 
  private:
+  // Tests take permissions away from folders inside; for anyone but root, a folder that
+  // may not be listed or written keeps its contents, and so the whole temporary folder.
+  static void AllowRemoving(const std::filesystem::path& folder) {
+    std::error_code ignored;
+    std::filesystem::permissions(folder, std::filesystem::perms::owner_all, std::filesystem::perm_options::add,
+                                 ignored);
+    std::error_code listing;
+    for (std::filesystem::directory_iterator entry(folder, listing), end; !listing && entry != end;
+         entry.increment(listing)) {
+      if (!entry->is_symlink(ignored) && entry->is_directory(ignored)) AllowRemoving(entry->path());
+    }
+  }
+
   std::filesystem::path previousCurrent_;
   std::filesystem::path path_;
 };

@@ -14,7 +14,10 @@ namespace orvel::testing {
 
 // Runs work where file permissions stop it as they stop an operator. Tests that run as
 // root fork a child that becomes "nobody" and owns the given paths; otherwise the work
-// runs in this process. Returns what the work returned.
+// runs in this process, as the owner of everything the test made. So a permission that
+// is to stop the work must refuse the owner too (none at all, not owner-only), or the
+// test means something else for a user than for root.
+// Returns what the work returned.
 inline bool RunUnprivileged(const std::vector<std::filesystem::path>& ownedPaths, const std::function<bool()>& work) {
   if (::geteuid() != 0) return work();
   const passwd* nobody = ::getpwnam("nobody");
