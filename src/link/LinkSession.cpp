@@ -3,10 +3,13 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <span>
+#include <string_view>
 #include <utility>
 
 #include "link/LinkPort.h"
 #include "link/LinkSessionHost.h"
+#include "link/ReplyFrame.h"
 #include "link/RequestLine.h"
 #include "link/TakeReply.h"
 #include "link/WireText.h"
@@ -261,6 +264,17 @@ void LinkSession::TakeFrames() {
     // A long frame answers only the identification or the follow-up request.
     TakeLongReply(port_);
     followUpOwed_ = false;
+    return;
+  }
+  if (echoesAddress_ && waiting > ShortReplyLength && waiting % ShortReplyLength == 0) {
+    // Answers that met on the line: each names the address it answers, so each is taken
+    // on its own rather than all of them dropped for a re-send.
+    std::string frames(waiting, '\0');
+    port_.ReadBlock(std::span<char>(frames));
+    for (std::size_t at = 0; at < frames.size(); at += ShortReplyLength) {
+      const TakenReply taken = JudgeTakenFrame(std::string_view(frames).substr(at, ShortReplyLength));
+      if (taken.outcome == ReplyOutcome::TakenAndPassed) RouteShortFrame(taken.dataField);
+    }
     return;
   }
   if (waiting != ShortReplyLength) return;

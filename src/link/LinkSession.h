@@ -46,7 +46,8 @@ enum class SessionEnd { None, Succeeded, Failed, Cancelled };
 // session never takes an answer it cannot tie to its request:
 // - A tester that puts the request's address in the data field's first four characters
 //   (its identification answer starts with "0190") has each answer checked against the
-//   awaited address; anything else on the line is dropped, wherever it lands.
+//   awaited address; anything else on the line is dropped, wherever it lands, also when
+//   several answers meet in one poll.
 // - For a tester that does not, the bytes on the line must add up: one frame per request,
 //   the follow-up's answer (of either length) before the first transfer request, the
 //   extra answers of a re-sent line before the next request. Anything more, found before
