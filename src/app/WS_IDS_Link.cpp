@@ -84,7 +84,9 @@ bool TIDForm::ShownGroupReady(const std::string& noGroupMessage) {
 }
 
 void TIDForm::UploadButtonClick() {
-  if (!ShownGroupReady("Please select a group to write to")) return;
+  // The row being edited is stored first, so that the rows a Read keeps (after the 32nd)
+  // keep it too.
+  if (!ShownGroupReady("Please select a group to write to") || !IDGrid->StoreCurrentRow()) return;
   if (!Confirm("Overwrite all current IDs?")) return;
   lastTransfer_ = TransferKind::IdList;
   RunLinkTransfer([this] {
