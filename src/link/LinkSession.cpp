@@ -71,6 +71,8 @@ void LinkSession::StartLinkSession() {
   followUpOwed_ = false;
   extraAnswersOwed_ = 0;
   strays_ = false;
+  answers_.clear();
+  readAsked_ = false;
   slowestAnswer_ = std::chrono::milliseconds(0);
   pollFailure_ = nullptr;
   refusedDevicesTold_.clear();
@@ -135,7 +137,7 @@ void LinkSession::IdentifyInstrument() {
   // answers at once has its answer taken here, within the poll period its bytes need, so
   // that it does not meet the first transfer answer on the line.
   followUpOwed_ = true;
-  WaitUntil(lastSentAt_ + host_.PollPeriod(), [] { return false; });
+  WaitUntil(lastSentAt_ + host_.PollPeriod() / 2, [] { return false; });
   WaitUntil(lastSentAt_ + AnswerWindow(), [this] { return !followUpOwed_ || port_.InputCount() == 0; });
   // Without the address in the answers, a follow-up answer that comes later would be
   // taken for the first request's, and every answer after it for the request before:
@@ -179,8 +181,8 @@ void LinkSession::SendRequest(RequestCode code, TesterAddress address, std::stri
 }
 
 bool LinkSession::LineInStepBeforeRequest() {
-  // Each answer is checked against its request's address: nothing else on the line matters.
-  if (echoesAddress_) return true;
+  // Each answer is checked against its request's address: only a conflicting answer matters.
+  if (echoesAddress_) return !strays_;
   WaitUntil(extraAnswersBy_, [this] { return extraAnswersOwed_ == 0 || strays_; });
   extraAnswersOwed_ = 0;
   TakeFrames();
@@ -194,6 +196,7 @@ ExchangeResult LinkSession::Exchange(RequestCode code, TesterAddress address, st
   if (!aborted_ && !LineInStepBeforeRequest()) return {ExchangeOutcome::OutOfStep, {}, false};
   const bool writes = port_.IsOpen() && !aborted_;
   SendRequest(code, address, payload);
+  if (code == RequestCode::Read) readAsked_ = true;
   if (strays_) return {ExchangeOutcome::OutOfStep, {}, writes};
   phase_ = Phase::Awaiting;
   const WaitOutcome outcome = WaitForReply();
@@ -215,7 +218,13 @@ ExchangeResult LinkSession::Exchange(RequestCode code, TesterAddress address, st
 }
 
 ExchangeOutcome LinkSession::ConfirmInStep() {
-  if (echoesAddress_) return ExchangeOutcome::Answered;
+  if (echoesAddress_) {
+    // A stale answer taken for the last read leaves the right one to come after it.
+    if (readAsked_) WaitUntil(lastAnsweredAt_ + host_.PollPeriod(), [this] { return strays_; });
+    if (aborted_) return ExchangeOutcome::Cancelled;
+    TakeFrames();
+    return strays_ ? ExchangeOutcome::OutOfStep : ExchangeOutcome::Answered;
+  }
   WaitUntil(extraAnswersBy_, [this] { return extraAnswersOwed_ == 0 || strays_; });
   // A frame taken for the wrong request leaves the right one to come after the last
   // answer, as late as answers come on this line.
@@ -293,6 +302,7 @@ void LinkSession::RouteShortFrame(const std::string& dataField) {
   if (awaited) {
     replyData_ = dataField;
     replyOk_ = true;
+    answers_[awaitedAddress_] = dataField;
     lastAnsweredAt_ = host_.Now();
     slowestAnswer_ =
         std::max(slowestAnswer_, std::chrono::duration_cast<std::chrono::milliseconds>(lastAnsweredAt_ - lastSentAt_));
@@ -300,8 +310,13 @@ void LinkSession::RouteShortFrame(const std::string& dataField) {
     return;
   }
   if (echoesAddress_) {
-    // A doubled or stale answer, or the follow-up's: dropped wherever it lands.
-    if (AddressTie(dataField) == AddressText(FollowUpAddress)) followUpOwed_ = false;
+    // A doubled or stale answer, or the follow-up's: dropped wherever it lands, unless it
+    // contradicts the answer taken for its address.
+    const std::string tie = AddressTie(dataField);
+    if (tie == AddressText(FollowUpAddress)) followUpOwed_ = false;
+    for (const auto& [address, taken] : answers_) {
+      if (tie == AddressText(address) && taken != dataField) strays_ = true;
+    }
     return;
   }
   if (followUpOwed_) {

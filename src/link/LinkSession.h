@@ -3,6 +3,7 @@
 #include <chrono>
 #include <cstdint>
 #include <exception>
+#include <map>
 #include <set>
 #include <string>
 #include <string_view>
@@ -47,7 +48,10 @@ enum class SessionEnd { None, Succeeded, Failed, Cancelled };
 // - A tester that puts the request's address in the data field's first four characters
 //   (its identification answer starts with "0190") has each answer checked against the
 //   awaited address; anything else on the line is dropped, wherever it lands, also when
-//   several answers meet in one poll.
+//   several answers meet in one poll. Only a second answer for an address already answered
+//   in this session that says something else counts: one of the two was stale (a copy from
+//   an earlier session, say), so the line is out of step. A transfer that read anything
+//   waits one poll period after its last answer for such a second answer.
 // - For a tester that does not, the bytes on the line must add up: one frame per request,
 //   the follow-up's answer (of either length) before the first transfer request, the
 //   extra answers of a re-sent line before the next request. Anything more, found before
@@ -184,6 +188,10 @@ class LinkSession {
   Clock::time_point extraAnswersBy_{};
   // Bytes came that no request accounts for.
   bool strays_ = false;
+  // The data field taken for each address answered in this session, and whether the
+  // session asked the tester to read anything.
+  std::map<TesterAddress, std::string> answers_;
+  bool readAsked_ = false;
   Clock::time_point lastSentAt_{};
   Clock::time_point lastAnsweredAt_{};
   // The longest an answer took in this session, from the line's last sending to its taking.
