@@ -10,6 +10,7 @@
 #include "link/LinkSession.h"
 #include "link/PortLost.h"
 #include "link/SerialLinkPort.h"
+#include "link/TransferEnds.h"
 #include "serial/PortDeviceMap.h"
 #include "serial/PortSettings.h"
 #include "serial/TSerialPort.h"
@@ -55,16 +56,18 @@ std::string WhereSearched(const CommandLine& line) {
                              " s. Check that it is switched on and its cable is plugged in; 'orvel-ids ports' "
                              "lists the ports this user can open. Nothing was transferred.");
   }
-  // What the Cancel left behind, where the transfer says it, has gone out as a note.
-  const std::string cancelled = "Cancelled.";
-  if (host.StopRequested()) throw ECommandFailed(ExitStatus::Cancelled, cancelled);
+  if (host.StopRequested()) throw ECommandFailed(ExitStatus::Cancelled, "Cancelled.");
   switch (session.LastEnd()) {
-    case SessionEnd::Failed:
-      throw ECommandFailed(ExitStatus::NoReply, host.LastMessage().value_or("The tester stopped answering") +
+    case SessionEnd::Failed: {
+      // An out-of-step message says itself what happened and what to do.
+      const std::string message = host.LastMessage().value_or("The tester stopped answering");
+      if (message.starts_with(kOutOfStep)) throw ECommandFailed(ExitStatus::NoReply, message);
+      throw ECommandFailed(ExitStatus::NoReply, message +
                                                     ": the tester stopped answering. Check the cable and that "
                                                     "the tester is idle, then run the command again.");
+    }
     case SessionEnd::Cancelled:
-      throw ECommandFailed(ExitStatus::Cancelled, cancelled);
+      throw ECommandFailed(ExitStatus::Cancelled, "Cancelled.");
     case SessionEnd::None:
       if (host.QuestionDeclined()) throw ECommandFailed(ExitStatus::Cancelled, "Answered No: nothing was transferred.");
       throw ECommandFailed(ExitStatus::BadInput,
