@@ -98,7 +98,9 @@ TEST_P(FaultModelTest, EveryTransferIsExactOrAnHonestFailure) {
   const auto& [behaviour, echoesAddress] = GetParam();
   SoakPlan plan;
   plan.transfers = kTransferKinds;
-  plan.transfersPerTester = kTransferKinds;
+  // A tester of its own per transfer: a copy of one session's answer that lands in the next
+  // session, for the same address, is the gap the README names, not this test's subject.
+  plan.transfersPerTester = 1;
   plan.kindsInTurn = true;
   plan.timings = {behaviour.timing};
   plan.timings[0].echoesAddress = echoesAddress;
