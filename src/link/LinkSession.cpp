@@ -72,7 +72,7 @@ void LinkSession::StartLinkSession() {
   extraAnswersOwed_ = 0;
   strays_ = false;
   answers_.clear();
-  readAsked_ = false;
+  lastReadAddress_.reset();
   slowestAnswer_ = std::chrono::milliseconds(0);
   pollFailure_ = nullptr;
   refusedDevicesTold_.clear();
@@ -134,15 +134,17 @@ void LinkSession::IdentifyInstrument() {
   phase_ = Phase::Between;
   if (!writes) return;
   // The follow-up's answer is not awaited: a tester may answer it late or never. One that
-  // answers at once has its answer taken here, within the poll period its bytes need, so
-  // that it does not meet the first transfer answer on the line.
+  // puts the address in its answers has it dropped wherever it lands; the next request
+  // lets an answer already arriving pass before it goes out.
   followUpOwed_ = true;
+  if (echoesAddress_) return;
+  // Without the address, an answer that comes at once is taken here, within the poll
+  // period its bytes need, so that it does not meet the first transfer answer on the line.
   WaitUntil(lastSentAt_ + host_.PollPeriod() / 2, [] { return false; });
   WaitUntil(lastSentAt_ + AnswerWindow(), [this] { return !followUpOwed_ || port_.InputCount() == 0; });
-  // Without the address in the answers, a follow-up answer that comes later would be
-  // taken for the first request's, and every answer after it for the request before:
-  // such a tester has until the give-up horizon to answer it.
-  if (!echoesAddress_) WaitUntil(lastSentAt_ + GiveUpHorizon(), [this] { return !followUpOwed_; });
+  // One that comes later would be taken for the first request's answer, and every answer
+  // after it for the request before: such a tester has until the give-up horizon.
+  WaitUntil(lastSentAt_ + GiveUpHorizon(), [this] { return !followUpOwed_; });
 }
 
 std::chrono::milliseconds LinkSession::AnswerWindow() const { return host_.PollPeriod() * (kTicksPerAnswerWindow + 1); }
@@ -160,14 +162,16 @@ void LinkSession::WaitUntil(Clock::time_point until, Done&& done) {
 void LinkSession::SendRequest(RequestCode code, TesterAddress address, std::string_view payload) {
   instrumentData_ = AnswerPart(replyData_, kInstrumentDataLength);
   if (port_.IsOpen() && !aborted_) {
+    // A frame still arriving is let pass, so that it is not taken for this line's answer.
+    // The wait also gives the line written before this one (the follow-up request) the
+    // time its bytes need to go out, so that the discard below does not cut it off.
+    const bool bytesArrived = port_.AwaitQuietInput(host_.PollPeriod() / kQuietParts, AnswerWindow());
+    if (bytesArrived && identified_ && !echoesAddress_ && !followUpOwed_) strays_ = true;
     port_.DiscardInput();
     port_.DiscardOutput();
     std::string padded(payload);
     if (code == RequestCode::Write) PadTo16(padded);
     lastRequest_ = BuildRequestLine(code, address, padded);
-    // A frame still arriving is let pass, so that it is not taken for this line's answer.
-    const bool bytesArrived = port_.AwaitQuietInput(host_.PollPeriod() / kQuietParts, AnswerWindow());
-    if (bytesArrived && identified_ && !echoesAddress_ && !followUpOwed_) strays_ = true;
     port_.WriteText(lastRequest_);
     lastSentAt_ = host_.Now();
   }
@@ -196,7 +200,7 @@ ExchangeResult LinkSession::Exchange(RequestCode code, TesterAddress address, st
   if (!aborted_ && !LineInStepBeforeRequest()) return {ExchangeOutcome::OutOfStep, {}, false};
   const bool writes = port_.IsOpen() && !aborted_;
   SendRequest(code, address, payload);
-  if (code == RequestCode::Read) readAsked_ = true;
+  if (code == RequestCode::Read) lastReadAddress_ = address;
   if (strays_) return {ExchangeOutcome::OutOfStep, {}, writes};
   phase_ = Phase::Awaiting;
   const WaitOutcome outcome = WaitForReply();
@@ -219,8 +223,14 @@ ExchangeResult LinkSession::Exchange(RequestCode code, TesterAddress address, st
 
 ExchangeOutcome LinkSession::ConfirmInStep() {
   if (echoesAddress_) {
-    // A stale answer taken for the last read leaves the right one to come after it.
-    if (readAsked_) WaitUntil(lastAnsweredAt_ + host_.PollPeriod(), [this] { return strays_; });
+    // A stale answer taken for the last read leaves the right one to come after it, and a
+    // tester answers in turn: once it has answered the last read asked again, the right
+    // answer has come too, and contradicts a stale one. However late the tester's answers
+    // come, the transfer waits no longer than for them.
+    if (lastReadAddress_) {
+      const ExchangeResult again = Exchange(RequestCode::Read, *lastReadAddress_);
+      if (again.outcome != ExchangeOutcome::Answered) return again.outcome;
+    }
     if (aborted_) return ExchangeOutcome::Cancelled;
     TakeFrames();
     return strays_ ? ExchangeOutcome::OutOfStep : ExchangeOutcome::Answered;
@@ -302,7 +312,8 @@ void LinkSession::RouteShortFrame(const std::string& dataField) {
   if (awaited) {
     replyData_ = dataField;
     replyOk_ = true;
-    answers_[awaitedAddress_] = dataField;
+    const auto [taken, first] = answers_.try_emplace(awaitedAddress_, dataField);
+    if (!first && taken->second != dataField) strays_ = true;
     lastAnsweredAt_ = host_.Now();
     slowestAnswer_ =
         std::max(slowestAnswer_, std::chrono::duration_cast<std::chrono::milliseconds>(lastAnsweredAt_ - lastSentAt_));

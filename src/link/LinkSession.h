@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <exception>
 #include <map>
+#include <optional>
 #include <set>
 #include <string>
 #include <string_view>
@@ -51,16 +52,17 @@ enum class SessionEnd { None, Succeeded, Failed, Cancelled };
 //   several answers meet in one poll. Only a second answer for an address already answered
 //   in this session that says something else counts: one of the two was stale (a copy from
 //   an earlier session, say), so the line is out of step. A transfer that read anything
-//   waits one poll period after its last answer for such a second answer.
+//   asks its last read again at the end: the tester answers in turn, so the right answer
+//   to a read that took a stale one comes before the repeat's answer, and contradicts it.
 // - For a tester that does not, the bytes on the line must add up: one frame per request,
 //   the follow-up's answer (of either length) before the first transfer request, the
 //   extra answers of a re-sent line before the next request. Anything more, found before
 //   a request goes out or in the quiet after the transfer's last answer, makes the
 //   exchange out of step: the transfer reports it instead of trusting its answers.
 // - A long frame is never the answer to a transfer request.
-// The follow-up request is awaited only for the poll tick its answer needs, from a tester
-// that puts the address in its answers; from one that does not, up to the give-up
-// horizon, since its late answer could not be told from the first transfer answer.
+// The follow-up request is not awaited from a tester that puts the address in its answers;
+// from one that does not, up to the give-up horizon, since its late answer could not be
+// told from the first transfer answer.
 class LinkSession {
  public:
   // The text before " No:" in the identity line.
@@ -76,9 +78,9 @@ class LinkSession {
   // Writes one request (the payload only for writes, padded to 16 characters) and waits
   // for its answer.
   ExchangeResult Exchange(RequestCode code, TesterAddress address, std::string_view payload = {});
-  // After the transfer's last exchange: waits the time an answer takes, to see that no
-  // answer is still on its way that would show the exchanges out of step. Answered when
-  // the line stayed in step.
+  // After the transfer's last exchange: makes sure that no answer is still on its way that
+  // would show the exchanges out of step (by asking the last read again, or by waiting the
+  // time an answer takes). Answered when the line stayed in step.
   ExchangeOutcome ConfirmInStep();
 
   // The ends every transfer shares. Succeed shows the success text, clears the identity
@@ -188,10 +190,10 @@ class LinkSession {
   Clock::time_point extraAnswersBy_{};
   // Bytes came that no request accounts for.
   bool strays_ = false;
-  // The data field taken for each address answered in this session, and whether the
-  // session asked the tester to read anything.
+  // The data field taken for each address answered in this session, and the address the
+  // session last asked the tester to read.
   std::map<TesterAddress, std::string> answers_;
-  bool readAsked_ = false;
+  std::optional<TesterAddress> lastReadAddress_;
   Clock::time_point lastSentAt_{};
   Clock::time_point lastAnsweredAt_{};
   // The longest an answer took in this session, from the line's last sending to its taking.

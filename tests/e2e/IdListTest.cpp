@@ -127,7 +127,9 @@ TEST_F(IdListTransfer, SendThenReadCarriesEightBitIdsUnchanged) {
   EXPECT_EQ(boxes.Seen()[0].text, "Overwrite all current IDs?");
   EXPECT_EQ(receiving.status, "Receiving IDs on Com 1");
   const std::vector<std::string> lines = RequestLines();
-  EXPECT_EQ(std::vector<std::string>(lines.begin() + std::ssize(sendLines), lines.end()), ReadLines());
+  std::vector<std::string> readLines = ReadLines();
+  readLines.push_back(readLines.back());  // the last ID asked again, to confirm the answers
+  EXPECT_EQ(std::vector<std::string>(lines.begin() + std::ssize(sendLines), lines.end()), readLines);
   EXPECT_EQ(StoredIdList(target), AllPadded(ids));
   EXPECT_EQ(form->Label3->text(), "IDs successfully acquired");
   EXPECT_EQ(form->Label4->text(), "");

@@ -66,7 +66,8 @@ TEST_P(PortSearch, IdentifiesTheTesterOnItsPortAndAsksNothingElse) {
 
   EXPECT_EQ(during.status.toStdString(), "Looking for instrument on Com" + com + "...");
   EXPECT_EQ(during.identity.toStdString(), std::string("Tester No:") + kTesterSerial + " on COM" + com);
-  EXPECT_EQ(RequestLines(), (std::vector<std::string>{"!000010190\r", "!000010107\r", "!0000301C2\r"}));
+  EXPECT_EQ(RequestLines(),
+            (std::vector<std::string>{"!000010190\r", "!000010107\r", "!0000301C2\r", "!0000301C2\r"}));
   EXPECT_EQ(form->Label3->text(), "Company ID successfully acquired");
   EXPECT_EQ(form->Label4->text(), "");
 }

@@ -3,6 +3,7 @@
 
 #include "LinkSessionFixture.h"
 #include "link/CompanyNameTransfer.h"
+#include "link/TransferEnds.h"
 
 namespace orvel::test {
 namespace {
@@ -43,6 +44,21 @@ TEST_F(CompanyName, ReadReturnsAll16CharactersWithTrailingBlanks) {
   EXPECT_EQ(ReadCompanyName(session), "ACME  LTD       ");
   EXPECT_EQ(WritesFrom("!00003"), std::vector<std::string>{"!0000301C2\r"});
   ExpectEndedWith("Company ID successfully acquired");
+}
+
+// A tester that puts the address in its answers, and a copy of an earlier session's answer
+// naming the company name's address that arrives first, while the tester's own answer is
+// held up. The read asked again at the end gets the held-up answer, in turn: the two
+// contradict each other, so neither name is shown.
+TEST_F(CompanyName, StaleAnswerTakenFirstIsContradictedByTheReadAskedAgain) {
+  port.Answer(IdentificationLine, LongFrameFor(0x0190, SerialOnly2143));
+  port.Answer(ReadLine(CompanyNameAddress), ShortFrameFor(CompanyNameAddress, "OLD NAME"), 1);
+  port.Answer(ReadLine(CompanyNameAddress), ShortFrameFor(CompanyNameAddress, "NEW NAME"), 2);
+
+  EXPECT_EQ(ReadCompanyName(session), std::nullopt);
+
+  EXPECT_EQ(WriteCount(ReadLine(CompanyNameAddress)), 2);
+  ExpectFailedState(std::string(kOutOfStep) + " Read again.");
 }
 
 TEST_F(CompanyName, UnansweredSendLeavesTheSessionFailed) {

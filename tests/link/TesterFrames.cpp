@@ -33,6 +33,14 @@ std::string LongFrame(const std::string& instrumentData) {
   return ReplyFrame(UnusedLead + Padded(instrumentData, 64, '0'));
 }
 
+std::string ShortFrameFor(unsigned address, const std::string& answer) {
+  return ReplyFrame(Hex(address, 4) + Padded(answer, 16, ' '));
+}
+
+std::string LongFrameFor(unsigned address, const std::string& instrumentData) {
+  return ReplyFrame(Hex(address, 4) + Padded(instrumentData, 64, '0'));
+}
+
 std::string WithByte(std::string frame, std::size_t position, char byte) {
   frame.at(position - 1) = byte;
   return frame;

@@ -16,6 +16,10 @@ std::string ReplyFrame(const std::string& dataField);
 std::string ShortFrame(const std::string& answer);
 // A 77-byte frame carrying 64 characters of instrument data, padded with '0'.
 std::string LongFrame(const std::string& instrumentData);
+// The same, from a tester that puts the request's address in the data field's first four
+// characters.
+std::string ShortFrameFor(unsigned address, const std::string& answer);
+std::string LongFrameFor(unsigned address, const std::string& instrumentData);
 // frame with the byte at the 1-based position replaced.
 std::string WithByte(std::string frame, std::size_t position, char byte);
 

@@ -98,8 +98,8 @@ TEST_P(FaultModelTest, EveryTransferIsExactOrAnHonestFailure) {
   const auto& [behaviour, echoesAddress] = GetParam();
   SoakPlan plan;
   plan.transfers = kTransferKinds;
-  // A tester of its own per transfer: a copy of one session's answer that lands in the next
-  // session, for the same address, is the gap the README names, not this test's subject.
+  // A tester of its own per transfer, so that the faults a transfer meets are its own: a
+  // copy of one session's answer may land in the next session.
   plan.transfersPerTester = 1;
   plan.kindsInTurn = true;
   plan.timings = {behaviour.timing};
