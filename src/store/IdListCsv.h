@@ -47,6 +47,8 @@ IdPairs ParseIdListCsv(std::string_view bytes, const std::string& fileName);
 // The same for a file on disk. A folder, a device, a missing or unreadable file, or a
 // file too large to be an ID list is refused with ECsvRefused too.
 IdPairs ReadIdListCsvFile(const std::filesystem::path& file);
+// The same for a list piped in, as "import NAME -" takes it.
+IdPairs ReadIdListCsvStandardInput();
 
 // The CSV text of pairs: UTF-8 without a byte order mark, RFC 4180, CRLF line ends, the
 // header "Slot,Trailer ID,Vehicle ID", then one line per pair (empty ones too) with its
@@ -57,8 +59,11 @@ std::string IdListCsvText(const IdPairs& pairs);
 
 // Writes IdListCsvText(pairs) to file without ever leaving a half-written file: the text
 // goes to a temporary file in the same folder, is flushed to disk, and is renamed into
-// place. An existing file is kept, and EFileExists thrown, unless replaceExisting. Any
-// other failure throws std::runtime_error and leaves no temporary file.
+// place. An existing file is kept, and EFileExists thrown, unless replaceExisting. A file
+// replaced keeps its permissions; through a symbolic link, the file it leads to is
+// replaced. Only a regular file is ever replaced: anything else (a folder, a device, a
+// link that leads nowhere) throws EFileExists too. Any other failure throws
+// std::runtime_error and leaves no temporary file.
 void WriteIdListCsvFile(const std::filesystem::path& file, const IdPairs& pairs, bool replaceExisting);
 
 }  // namespace orvel

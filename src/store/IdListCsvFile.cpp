@@ -31,12 +31,10 @@ std::string TooLarge(std::uintmax_t bytes) {
          " pairs is never larger than " + std::to_string(kLargestCsvBytes / 1024) + " KiB; this is not an ID list";
 }
 
-std::string ReadWhole(const std::string& name) {
-  const std::unique_ptr<std::FILE, int (*)(std::FILE*)> stream(std::fopen(name.c_str(), "rb"), &std::fclose);
-  if (!stream) RefuseFile(name, std::strerror(errno));
+std::string ReadWhole(std::FILE* stream, const std::string& name) {
   std::string bytes(kLargestCsvBytes + 1, '\0');
-  const std::size_t read = std::fread(bytes.data(), 1, bytes.size(), stream.get());
-  if (std::ferror(stream.get())) RefuseFile(name, std::strerror(errno));
+  const std::size_t read = std::fread(bytes.data(), 1, bytes.size(), stream);
+  if (std::ferror(stream)) RefuseFile(name, std::strerror(errno));
   // The file may have grown since its size was looked at.
   if (read > kLargestCsvBytes) RefuseFile(name, TooLarge(read));
   bytes.resize(read);
@@ -64,6 +62,26 @@ EFileExists AlreadyThere(const std::string& name) {
   return EFileExists("'" + name + "' already exists; it was left as it is.");
 }
 
+// The file an export replaces: the one a symbolic link leads to, so that the link stays a
+// link; and only a regular file, never a device, a folder or a pipe.
+std::filesystem::path ReplaceableFile(const std::filesystem::path& file) {
+  const std::string name = file.string();
+  std::error_code error;
+  const std::filesystem::file_status status = std::filesystem::status(file, error);
+  if (!std::filesystem::exists(status)) {
+    if (std::filesystem::is_symlink(std::filesystem::symlink_status(file, error))) {
+      throw EFileExists("'" + name + "' is a symbolic link to a file that does not exist; it was left as it is.");
+    }
+    return file;
+  }
+  if (!std::filesystem::is_regular_file(status)) {
+    throw EFileExists("'" + name + "' is not a regular file (a folder, a device or a pipe); it was left as it is.");
+  }
+  const std::filesystem::path target = std::filesystem::canonical(file, error);
+  if (error) throw WriteFailure(name, error);
+  return target;
+}
+
 }  // namespace
 
 IdPairs ReadIdListCsvFile(const std::filesystem::path& file) {
@@ -76,12 +94,20 @@ IdPairs ReadIdListCsvFile(const std::filesystem::path& file) {
   const std::uintmax_t size = std::filesystem::file_size(file, error);
   if (error) RefuseFile(name, error.message());
   if (size > kLargestCsvBytes) RefuseFile(name, TooLarge(size));
-  return ParseIdListCsv(ReadWhole(name), name);
+  const std::unique_ptr<std::FILE, int (*)(std::FILE*)> stream(std::fopen(name.c_str(), "rb"), &std::fclose);
+  if (!stream) RefuseFile(name, std::strerror(errno));
+  return ParseIdListCsv(ReadWhole(stream.get(), name), name);
 }
 
-void WriteIdListCsvFile(const std::filesystem::path& file, const IdPairs& pairs, bool replaceExisting) {
-  const std::string name = file.string();
-  if (!replaceExisting && Exists(file)) throw AlreadyThere(name);
+IdPairs ReadIdListCsvStandardInput() {
+  const std::string name = "standard input";
+  return ParseIdListCsv(ReadWhole(stdin, name), name);
+}
+
+void WriteIdListCsvFile(const std::filesystem::path& named, const IdPairs& pairs, bool replaceExisting) {
+  const std::string name = named.string();
+  if (!replaceExisting && Exists(named)) throw AlreadyThere(name);
+  const std::filesystem::path file = replaceExisting ? ReplaceableFile(named) : named;
   const std::string text = IdListCsvText(pairs);
 
   std::filesystem::path temporary;
@@ -100,7 +126,16 @@ void WriteIdListCsvFile(const std::filesystem::path& file, const IdPairs& pairs,
     RemoveFile(temporary.string());
     throw AlreadyThere(name);
   }
-  if (const std::error_code renameError = ReplaceFile(temporary.string(), name)) {
+  // The file replaced keeps who may read and write it.
+  const std::filesystem::file_status replaced = std::filesystem::status(file, error);
+  if (std::filesystem::is_regular_file(replaced)) {
+    std::filesystem::permissions(temporary, replaced.permissions(), error);
+    if (error) {
+      RemoveFile(temporary.string());
+      throw WriteFailure(name, error);
+    }
+  }
+  if (const std::error_code renameError = ReplaceFile(temporary.string(), file.string())) {
     RemoveFile(temporary.string());
     throw WriteFailure(name, renameError);
   }

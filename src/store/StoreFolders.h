@@ -16,8 +16,8 @@ struct StoreFolders {
 StoreFolders StoreFoldersUnder(const std::filesystem::path& topLevel);
 
 // The fixed top-level folder: "C:\Kestrin" on Windows; elsewhere "Kestrin" in the user's
-// home directory, taken from the password database rather than $HOME, so the data cannot
-// be moved by an environment variable.
+// home folder: $HOME as the shell and every other program take it, or the password
+// database's entry where $HOME is unset or not an absolute path.
 std::filesystem::path DefaultTopLevelFolder();
 
 }  // namespace orvel
