@@ -51,6 +51,8 @@ bool TakesValue(std::string_view option) {
 }
 
 void SetOption(CommandLine& line, std::string_view option, std::string_view value) {
+  // An empty value is most often a shell variable that was never set.
+  if (TakesValue(option) && value.empty()) Refuse(std::string(option) + " needs a value, not an empty text");
   if (option == "--store") {
     line.store = std::filesystem::path(std::string(value));
   } else if (option == "--port") {
@@ -155,7 +157,8 @@ Commands:
   groups                  List the groups: position, name, row count, table file.
   export GROUP [FILE]     Write the group's rows as CSV to FILE (standard output
                           when no FILE is given).
-  import NAME FILE        Make a new group NAME from the CSV file FILE.
+  import NAME FILE        Make a new group NAME from the CSV file FILE (standard
+                          input when FILE is -).
   ports                   List the serial ports in search order and whether this
                           user can open each now.
   read GROUP              Read the tester's 32 pairs into GROUP (made when missing).
@@ -179,13 +182,16 @@ Options:
                           that differ (exit status 5 when any do).
   -h, --help              Show this help.
   --version               Show the version.
+  --                      Ends the options: every word after it is an operand, so a
+                          name or file may start with '-'.
 
 CSV files: header "Slot,Trailer ID,Vehicle ID" (optional; a Slot column places each
 row in its slot), comma or semicolon separated, UTF-8 or Windows-1252, at most 32
 rows, each ID at most 16 letters, digits, blanks or hyphens.
 
-Exit status: 0 success, 1 other failure, 2 bad input, 3 store error, 4 tester not
-found, 5 no reply from the tester, 6 cancelled.
+Exit status: 0 success, 1 other failure (a failed write to standard output too),
+2 bad input, 3 store error, 4 tester not found, 5 no reply from the tester,
+6 cancelled, 7 the --device cannot be used.
 )";
 }
 

@@ -25,8 +25,10 @@ CommandStore::CommandStore(const std::filesystem::path& topLevel) : folders_(Sto
   groupTable_.SetTableName(kGroupTableName);
 }
 
+bool CommandStore::Exists() { return groupTable_.Exists(); }
+
 void CommandStore::OpenForReading() {
-  if (!groupTable_.Exists()) {
+  if (!Exists()) {
     throw ECommandFailed(ExitStatus::StoreError,
                          "There is no ID store in '" + folders_.data.string() +
                              "'. Start Orvel IDs once, or make a group with 'orvel-ids import', which makes the "

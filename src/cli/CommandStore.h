@@ -26,6 +26,8 @@ class CommandStore {
  public:
   explicit CommandStore(const std::filesystem::path& topLevel);
 
+  // Whether the store has been made there.
+  bool Exists();
   // Opens the group table of the store as it stands, creating nothing. Throws a store
   // error when there is no store there yet.
   void OpenForReading();

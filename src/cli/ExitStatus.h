@@ -20,6 +20,9 @@ enum class ExitStatus : int {
   NoReply = 5,
   // Ctrl+C, or a question answered No.
   Cancelled = 6,
+  // The serial device named with --device is missing, held by another program, or not a
+  // serial device.
+  DeviceUnusable = 7,
 };
 
 // A command that cannot go on; its message says what failed and what to do.

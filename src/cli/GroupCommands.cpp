@@ -37,25 +37,49 @@ std::string RowCountText(const StoreFolders& folders, const GroupEntry& group) {
   }
 }
 
-// The name padded to the group name's width, counted in characters, not UTF-8 bytes.
+// Wide enough for "missing" and "damaged".
+constexpr std::size_t kRowsWidth = 7;
+
+// The name padded to the group name's width, counted in characters, not UTF-8 bytes. A
+// name with a blank at either end is shown in quotes, so that it can be told from the
+// same name without it.
 std::string NameColumn(const std::string& name) {
-  return Latin1ToUtf8(name) + std::string(name.size() < kGroupNameWidth ? kGroupNameWidth - name.size() : 0, ' ');
+  const bool blankAtAnEnd = !name.empty() && (name.front() == ' ' || name.back() == ' ');
+  const std::string shown = blankAtAnEnd ? Quoted(name) : Latin1ToUtf8(name);
+  const std::size_t width = name.size() + (blankAtAnEnd ? 2 : 0);
+  return shown + std::string(width < kGroupNameWidth + 2 ? kGroupNameWidth + 2 - width : 0, ' ');
+}
+
+std::string RightAligned(const std::string& text, std::size_t width) {
+  return std::string(width - std::min(width, text.size()), ' ') + text;
 }
 
 std::filesystem::path Absolute(const std::string& path) { return std::filesystem::absolute(path); }
+
+// The group --replace replaces must exist; a new group's name must be free.
+void CheckImportTarget(CommandStore& store, const std::string& name, const CommandLine& line) {
+  if (line.replace) {
+    store.FindGroup(name, line.index);
+    return;
+  }
+  const std::vector<GroupEntry> groups = store.Groups();
+  if (std::any_of(groups.begin(), groups.end(), [&](const GroupEntry& group) { return group.name == name; })) {
+    throw ECommandFailed(ExitStatus::BadInput, "A group named " + Quoted(name) +
+                                                   " already exists. Add --replace to replace its rows, or choose "
+                                                   "another name. Nothing was imported.");
+  }
+}
 
 }  // namespace
 
 ExitStatus ListGroups(const CommandLine& line) {
   CommandStore store(StoreTopLevel(line));
   store.OpenForReading();
-  std::cout << "  #  " << NameColumn("Group") << "   Rows  ID list file\n";
+  std::cout << "  #  " << NameColumn("Group") << RightAligned("Rows", kRowsWidth) << "  ID list file\n";
   for (const GroupEntry& group : store.Groups()) {
-    std::string position = std::to_string(group.position);
-    std::string rows = RowCountText(store.Folders(), group);
-    std::cout << std::string(3 - std::min<std::size_t>(3, position.size()), ' ') << position << "  "
-              << NameColumn(group.name) << "  " << std::string(5 - std::min<std::size_t>(5, rows.size()), ' ') << rows
-              << "  " << store.IdListFile(group).string() << '\n';
+    std::cout << RightAligned(std::to_string(group.position), 3) << "  " << NameColumn(group.name)
+              << RightAligned(RowCountText(store.Folders(), group), kRowsWidth) << "  "
+              << store.IdListFile(group).string() << '\n';
   }
   return ExitStatus::Success;
 }
@@ -76,7 +100,8 @@ ExitStatus ExportGroup(const CommandLine& line) {
   try {
     WriteIdListCsvFile(file, pairs, line.force);
   } catch (const EFileExists& exists) {
-    throw ECommandFailed(ExitStatus::BadInput, std::string(exists.what()) + " Add --force to replace it.");
+    throw ECommandFailed(ExitStatus::BadInput,
+                         std::string(exists.what()) + (line.force ? "" : " Add --force to replace it."));
   }
   std::cerr << "Wrote the " << pairs.size() << " rows of group " << Quoted(name) << " to " << line.operands[1] << ".\n";
   return ExitStatus::Success;
@@ -87,15 +112,24 @@ ExitStatus ImportGroup(const CommandLine& line) {
     throw ECommandFailed(ExitStatus::BadInput, "--index chooses the group whose rows --replace replaces; give both.");
   }
   const std::string name = line.replace ? GroupNameOperand(line.operands.at(0)) : NewGroupNameOperand(line.operands.at(0));
-  const std::filesystem::path file = Absolute(line.operands.at(1));
+  const bool fromStandardInput = line.operands.at(1) == "-";
   IdPairs pairs;
   try {
-    pairs = ReadIdListCsvFile(file);
+    pairs = fromStandardInput ? ReadIdListCsvStandardInput() : ReadIdListCsvFile(Absolute(line.operands.at(1)));
   } catch (const ECsvRefused& refused) {
     throw ECommandFailed(ExitStatus::BadInput, refused.what());
   }
   CommandStore store(StoreTopLevel(line));
+  // Checked first on the store as it stands, so that a refused import makes no store and
+  // runs no tidy-up; and again once the store is taken, since another writer may have
+  // changed it meanwhile.
+  if (line.replace || store.Exists()) {
+    CommandStore asItStands(StoreTopLevel(line));
+    asItStands.OpenForReading();
+    CheckImportTarget(asItStands, name, line);
+  }
   store.OpenForWriting();
+  CheckImportTarget(store, name, line);
   if (line.replace) {
     const GroupEntry group = store.FindGroup(name, line.index);
     InStore("Cannot replace the rows of group " + Quoted(name) + "; its rows are as they were", [&] {
@@ -103,12 +137,6 @@ ExitStatus ImportGroup(const CommandLine& line) {
     });
     std::cerr << "Replaced the rows of group " << Quoted(name) << " with those of " << line.operands.at(1) << ".\n";
     return ExitStatus::Success;
-  }
-  const std::vector<GroupEntry> groups = store.Groups();
-  if (std::any_of(groups.begin(), groups.end(), [&](const GroupEntry& group) { return group.name == name; })) {
-    throw ECommandFailed(ExitStatus::BadInput, "A group named " + Quoted(name) +
-                                                   " already exists. Add --replace to replace its rows, or choose "
-                                                   "another name. Nothing was imported.");
   }
   InStore("Cannot make the group " + Quoted(name) + "; nothing was imported", [&] {
     TTable scratch;

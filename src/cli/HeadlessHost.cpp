@@ -75,10 +75,8 @@ void HeadlessHost::ProcessEvents() {
   session_->Tick();
 }
 
-void HeadlessHost::ShowInformation(const std::string& text) {
-  lastMessage_ = text;
-  progress_.Note(text);
-}
+// Kept for the command's end, which reports it once, with what it means for the run.
+void HeadlessHost::ShowInformation(const std::string& text) { lastMessage_ = text; }
 
 bool HeadlessHost::Confirm(const std::string& question) {
   switch (answering_) {

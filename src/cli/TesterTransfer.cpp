@@ -12,6 +12,7 @@
 #include "link/SerialLinkPort.h"
 #include "link/TransferEnds.h"
 #include "serial/PortDeviceMap.h"
+#include "serial/PortInventory.h"
 #include "serial/PortSettings.h"
 #include "serial/TSerialPort.h"
 
@@ -56,7 +57,9 @@ std::string WhereSearched(const CommandLine& line) {
                              " s. Check that it is switched on and its cable is plugged in; 'orvel-ids ports' "
                              "lists the ports this user can open. Nothing was transferred.");
   }
-  if (host.StopRequested()) throw ECommandFailed(ExitStatus::Cancelled, "Cancelled.");
+  // A Send stopped part way has said what the tester now holds.
+  const std::string cancelled = "Cancelled." + (host.LastMessage() ? " " + *host.LastMessage() : std::string());
+  if (host.StopRequested()) throw ECommandFailed(ExitStatus::Cancelled, cancelled);
   switch (session.LastEnd()) {
     case SessionEnd::Failed: {
       // An out-of-step message says itself what happened and what to do.
@@ -67,7 +70,7 @@ std::string WhereSearched(const CommandLine& line) {
                                                     "the tester is idle, then run the command again.");
     }
     case SessionEnd::Cancelled:
-      throw ECommandFailed(ExitStatus::Cancelled, "Cancelled.");
+      throw ECommandFailed(ExitStatus::Cancelled, cancelled);
     case SessionEnd::None:
       if (host.QuestionDeclined()) throw ECommandFailed(ExitStatus::Cancelled, "Answered No: nothing was transferred.");
       throw ECommandFailed(ExitStatus::BadInput,
@@ -85,8 +88,21 @@ Answering AnsweringFor(const CommandLine& line) {
   return ::isatty(STDIN_FILENO) && ::isatty(STDERR_FILENO) ? Answering::Ask : Answering::Refuse;
 }
 
+void CheckNamedDevice(const CommandLine& line) {
+  if (!line.device) return;
+  // A search on a device that cannot be used would only end in "not found" after the
+  // whole search time; its own cause is known at once.
+  const PortReport device = DescribePortDevice(1, *line.device);
+  if (device.availability == PortAvailability::Available) return;
+  throw ECommandFailed(ExitStatus::DeviceUnusable, "The serial device '" + *line.device +
+                                                       "' cannot be used: " + device.availabilityText +
+                                                       ". Nothing was transferred. 'orvel-ids ports' lists the "
+                                                       "serial ports.");
+}
+
 void RunTesterTransfer(const CommandLine& line, std::size_t steps, Answering answering,
                        const std::function<void(LinkSession&, const SlotProgress&)>& transfer) {
+  CheckNamedDevice(line);
   const TesterLine testerLine = LineFor(line);
   StopRequests stops;
   ProgressDisplay progress(std::cerr, ::isatty(STDERR_FILENO) != 0, steps);

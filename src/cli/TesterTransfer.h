@@ -21,6 +21,10 @@ namespace orvel::cli {
 void RunTesterTransfer(const CommandLine& line, std::size_t steps, Answering answering,
                        const std::function<void(LinkSession&, const SlotProgress&)>& transfer);
 
+// Throws ECommandFailed (DeviceUnusable) when the device named with --device cannot be
+// used now, saying why.
+void CheckNamedDevice(const CommandLine& line);
+
 // How questions are answered: --yes, else on a terminal, else No.
 Answering AnsweringFor(const CommandLine& line);
 

@@ -70,15 +70,17 @@ void VerifySent(const CommandLine& line, const IdPairs& rows) {
 }  // namespace
 
 ExitStatus ReadGroup(const CommandLine& line) {
-  const std::string name = GroupNameOperand(line.operands.at(0));
+  // Refused before the store is taken: a name no group can have, a device that cannot be
+  // used, leave no store made and no group added.
+  const std::string name = NewGroupNameOperand(line.operands.at(0));
+  CheckNamedDevice(line);
   CommandStore store(StoreTopLevel(line));
   store.OpenForWriting();
   std::optional<GroupEntry> group = store.FindGroupIfAny(name, line.index);
   const bool made = !group;
   if (made) {
-    const std::string newName = NewGroupNameOperand(line.operands.at(0));
     TTable scratch;
-    AddGroup(store.GroupTable(), scratch, store.Folders().idLists, newName, LocalStampClock(), kFields);
+    AddGroup(store.GroupTable(), scratch, store.Folders().idLists, name, LocalStampClock(), kFields);
     group = store.Groups().back();
     std::cerr << "Made the new group '" << Latin1ToUtf8(name) << "'.\n";
   }
@@ -124,6 +126,12 @@ ExitStatus SendGroup(const CommandLine& line) {
 
 ExitStatus TransferCompanyName(const CommandLine& line) {
   if (!line.operands.empty()) {
+    // Most often a shell variable that was never set, and it would clear the printouts' name.
+    if (line.operands.front().empty()) {
+      throw ECommandFailed(ExitStatus::BadInput,
+                           "The company name is empty, and sending it would clear the tester's company name. To "
+                           "clear it on purpose, send a single blank: orvel-ids company ' '. Nothing was sent.");
+    }
     const std::string name = CompanyNameOperand(line.operands.front());
     RunTesterTransfer(line, 0, AnsweringFor(line),
                       [&](LinkSession& session, const SlotProgress&) { SendCompanyName(session, name); });

@@ -1,5 +1,7 @@
 // orvel-ids: the command-line companion of the Orvel IDs window.
+#include <cerrno>
 #include <clocale>
+#include <cstring>
 #include <iostream>
 #include <map>
 #include <vector>
@@ -25,6 +27,19 @@ ExitStatus Run(const CommandLine& line) {
   return commands.at(line.command)(line);
 }
 
+// What a command wrote to standard output reached it only when the stream is still good
+// once flushed: a full disk or a closed output must not look like a listing or a backup
+// that worked.
+void CheckOutputWritten() {
+  errno = 0;
+  std::cout.flush();
+  if (std::cout) return;
+  const int error = errno;
+  throw ECommandFailed(ExitStatus::Failure,
+                       std::string("Cannot write to standard output") + (error != 0 ? ": " + std::string(std::strerror(error)) : "") +
+                           ". What the command wrote there is incomplete; check the disk or the pipe, then run it again.");
+}
+
 }  // namespace
 }  // namespace orvel::cli
 
@@ -35,15 +50,16 @@ int main(int argc, char** argv) {
   try {
     const std::vector<std::string_view> arguments(argv + 1, argv + argc);
     const orvel::cli::CommandLine line = orvel::cli::ParseCommandLine(arguments);
+    ExitStatus status = ExitStatus::Success;
     if (line.help) {
       std::cout << orvel::cli::HelpText();
-      return 0;
-    }
-    if (line.version) {
+    } else if (line.version) {
       std::cout << "orvel-ids " ORVEL_VERSION "\n";
-      return 0;
+    } else {
+      status = orvel::cli::Run(line);
     }
-    return static_cast<int>(orvel::cli::Run(line));
+    orvel::cli::CheckOutputWritten();
+    return static_cast<int>(status);
   } catch (const orvel::cli::ECommandFailed& failure) {
     std::cerr << "orvel-ids: " << failure.what() << '\n';
     return static_cast<int>(failure.Status());

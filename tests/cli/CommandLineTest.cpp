@@ -28,6 +28,7 @@ constexpr int kStoreError = 3;
 constexpr int kNotFound = 4;
 constexpr int kNoReply = 5;
 constexpr int kCancelled = 6;
+constexpr int kDeviceUnusable = 7;
 
 // Long enough for a whole transfer at the tester's pace; a hang shows as a timeout.
 constexpr auto kTransferTimeout = 60s;
@@ -140,8 +141,8 @@ TEST_F(CommandLineTest, EachFailureEndsWithItsOwnStatusAndChangesNothing) {
   EXPECT_EQ(groups.out.find("Second"), std::string::npos) << groups.out;
   EXPECT_EQ(groups.out.find("Big"), std::string::npos) << groups.out;
 
-  ExpectStatus(Run({"send", "Fleet", "--device", (files_ / "no-such-device").string(), "--search-time", "1"}),
-               kNotFound);
+  ExpectStatus(Run({"send", "Fleet", "--device", (files_ / "no-such-device").string()}), kDeviceUnusable);
+  ExpectStatus(Run({"send", "Fleet", "--port", "254", "--search-time", "1"}), kNotFound);
   EXPECT_EQ(TesterPairs(), before);
 
   tester_.AddFaultRule({sim::FaultKind::NoAnswer, std::nullopt, TrailerAddress(3), 0, {}});
@@ -160,6 +161,47 @@ TEST_F(CommandLineTest, EachFailureEndsWithItsOwnStatusAndChangesNothing) {
   const ChildResult unasked = Run(OnTester({"read", "Fleet"}), kTransferTimeout);
   ExpectStatus(unasked, kCancelled);
   EXPECT_NE(unasked.err.find("Add --yes"), std::string::npos) << unasked.err;
+}
+
+// Refused before anything is touched: the empty store folder stays empty.
+TEST_F(CommandLineTest, RefusedCommandsLeaveAnEmptyStoreFolderEmpty) {
+  const std::filesystem::path plainFile = files_ / "plain";
+  std::ofstream(plainFile) << "not a serial device\n";
+  const std::vector<std::pair<std::vector<std::string>, int>> refused{
+      {{"read", std::string(31, 'N')}, kBadInput},
+      {{"import", "Fleet", ORVEL_SAMPLE_CSV, "--replace"}, kStoreError},
+      {{"read", "Fleet", "--device", (files_ / "gone").string()}, kDeviceUnusable},
+      {{"read", "Fleet", "--device", plainFile.string()}, kDeviceUnusable},
+      {{"company", "", "--device", tester_.DevicePath()}, kBadInput},
+      {{"groups", "--store", ""}, kBadInput}};
+  for (const auto& [words, status] : refused) ExpectStatus(Run(words), status);
+  EXPECT_TRUE(std::filesystem::is_empty(store_.Path()));
+}
+
+// Output goes where the operator points it, or the command fails: a full disk, standard
+// input, a symbolic link, a folder, $HOME.
+TEST_F(CommandLineTest, OutputsAndInputsGoWhereTheyArePointed) {
+  const std::string program = ORVEL_IDS_PROGRAM, store = store_.Path().string();
+  ExpectStatus(ChildProcess::Run({"/bin/sh", "-c", "exec \"$@\" < \"$0\"", ORVEL_SAMPLE_CSV, program, "--store",
+                                  store, "import", "Fleet", "-"},
+                                 20s),
+               0);
+  ExpectStatus(ChildProcess::Run({"/bin/sh", "-c", "exec \"$@\" > /dev/full", "sh", program, "--store", store, "groups"}, 20s), 1);
+  const std::filesystem::path target = files_ / "target.csv", link = files_ / "link.csv";
+  std::ofstream(target) << "old\n";
+  const auto perms = std::filesystem::perms::owner_read | std::filesystem::perms::owner_write |
+                     std::filesystem::perms::group_read;
+  std::filesystem::permissions(target, perms);
+  std::filesystem::create_symlink(target, link);
+  ExpectStatus(Run({"export", "Fleet", link.string(), "--force"}), 0);
+  EXPECT_TRUE(std::filesystem::is_symlink(link));
+  EXPECT_EQ(FileText(target), Run({"export", "Fleet"}).out);
+  EXPECT_EQ(std::filesystem::status(target).permissions(), perms);
+  ExpectStatus(Run({"export", "Fleet", files_.Path().string(), "--force"}), kBadInput);
+  const ChildResult home =
+      ChildProcess::Run({"/usr/bin/env", "HOME=" + files_.Path().string(), program, "groups"}, 20s);
+  ExpectStatus(home, kStoreError);
+  EXPECT_NE(home.err.find((files_.Path() / "Kestrin").string()), std::string::npos) << home.err;
 }
 
 }  // namespace
