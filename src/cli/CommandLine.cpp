@@ -24,9 +24,10 @@ const std::map<std::string_view, CommandRule>& CommandRules() {
       {"export", {1, 2, {"--index", "--force"}}},
       {"import", {2, 2, {"--index", "--replace"}}},
       {"ports", {0, 0, {"--device"}}},
-      {"read", {1, 1, {"--index", "--port", "--device", "--yes", "--search-time"}}},
-      {"send", {1, 1, {"--index", "--port", "--device", "--yes", "--search-time", "--verify"}}},
+      {"read", {0, 1, {"--index", "--port", "--device", "--yes", "--search-time", "--csv", "--force"}}},
+      {"send", {0, 1, {"--index", "--port", "--device", "--yes", "--search-time", "--verify", "--csv"}}},
       {"company", {0, 1, {"--port", "--device", "--search-time"}}},
+      {"diff", {2, 2, {"--index", "--port", "--device", "--search-time"}}},
   };
   return rules;
 }
@@ -46,7 +47,7 @@ int WholeNumber(std::string_view option, std::string_view text, int least, int m
 }
 
 bool TakesValue(std::string_view option) {
-  static const std::set<std::string_view> valued{"--store", "--port", "--device", "--index", "--search-time"};
+  static const std::set<std::string_view> valued{"--store", "--port", "--device", "--index", "--search-time", "--csv"};
   return valued.contains(option);
 }
 
@@ -59,6 +60,8 @@ void SetOption(CommandLine& line, std::string_view option, std::string_view valu
     line.port = static_cast<std::uint16_t>(WholeNumber(option, value, 1, kLastPortNumber));
   } else if (option == "--device") {
     line.device = std::string(value);
+  } else if (option == "--csv") {
+    line.csv = std::string(value);
   } else if (option == "--index") {
     line.index = WholeNumber(option, value, 1, 1'000'000'000);
   } else if (option == "--search-time") {
@@ -99,6 +102,11 @@ void CheckAgainstRule(const CommandLine& line, const std::vector<std::string_vie
     }
   }
   if (line.port && line.device) Refuse("Give either --port or --device, not both");
+  if ((line.command == "read" || line.command == "send") && line.operands.empty() == !line.csv) {
+    Refuse("'" + line.command + "' takes either a GROUP or --csv FILE");
+  }
+  if (line.csv && line.index) Refuse("--index chooses a group; it has no meaning with --csv");
+  if (line.command == "read" && line.force && !line.csv) Refuse("--force replaces the --csv FILE; give both");
 }
 
 }  // namespace
@@ -162,15 +170,20 @@ Commands:
   ports                   List the serial ports in search order and whether this
                           user can open each now.
   read GROUP              Read the tester's 32 pairs into GROUP (made when missing).
+  read --csv FILE         Read them into the CSV file FILE (- for standard output).
   send GROUP              Send GROUP's pairs into the tester.
+  send --csv FILE         Send the pairs of the CSV file FILE (- for standard input).
   company [NAME]          Read the tester's company name, or send NAME.
+  diff A B                Show the slots in which A and B differ; each is 'tester',
+                          a CSV file that exists (- for standard input), or a
+                          group. Exit status 0 when they are alike, 1 when not.
 
 Options:
   --store DIR             The folder holding the store's "Braketesting IDs" folder
                           (default: Kestrin in your home folder, as the window uses).
   --index N               Choose the group at position N of the list ('groups'
                           shows it) when several groups share a name.
-  --force                 export: replace FILE when it exists.
+  --force                 export, read --csv: replace FILE when it exists.
   --replace               import: replace the rows of the existing group NAME.
   --port N                read, send, company: use port N (COM N) only.
   --device PATH           read, send, company, ports: use this serial device only,

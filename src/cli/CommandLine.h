@@ -22,6 +22,8 @@ struct CommandLine {
   std::optional<std::string> device;
   // A group's position in the list, from 1, to choose among groups of the same name.
   std::optional<int> index;
+  // read, send: the CSV file that takes the place of a group.
+  std::optional<std::string> csv;
   bool force = false;
   bool replace = false;
   bool yes = false;

@@ -14,6 +14,7 @@ ExitStatus ListPorts(const CommandLine& line);
 ExitStatus ReadGroup(const CommandLine& line);
 ExitStatus SendGroup(const CommandLine& line);
 ExitStatus TransferCompanyName(const CommandLine& line);
+ExitStatus DiffLists(const CommandLine& line);
 
 // The store the command names: --store, or the one the window uses.
 std::filesystem::path StoreTopLevel(const CommandLine& line);

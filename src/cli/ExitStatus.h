@@ -10,6 +10,8 @@ enum class ExitStatus : int {
   Success = 0,
   // Anything the other statuses do not cover: a fault of the program or the system.
   Failure = 1,
+  // diff: the two lists differ, as diff(1) says it.
+  ListsDiffer = 1,
   // The command line, a CSV file, a name or an ID was refused; nothing was changed.
   BadInput = 2,
   // The ID store is missing, damaged, or held by another writer.

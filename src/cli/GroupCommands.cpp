@@ -4,6 +4,7 @@
 
 #include "cli/CommandStore.h"
 #include "cli/Commands.h"
+#include "cli/CsvOperands.h"
 #include "cli/LocalStamp.h"
 #include "cli/OperandText.h"
 #include "store/GroupManagement.h"
@@ -54,8 +55,6 @@ std::string RightAligned(const std::string& text, std::size_t width) {
   return std::string(width - std::min(width, text.size()), ' ') + text;
 }
 
-std::filesystem::path Absolute(const std::string& path) { return std::filesystem::absolute(path); }
-
 // The group --replace replaces must exist; a new group's name must be free.
 void CheckImportTarget(CommandStore& store, const std::string& name, const CommandLine& line) {
   if (line.replace) {
@@ -86,24 +85,16 @@ ExitStatus ListGroups(const CommandLine& line) {
 
 ExitStatus ExportGroup(const CommandLine& line) {
   const std::string name = GroupNameOperand(line.operands.at(0));
-  const bool toFile = line.operands.size() > 1 && line.operands[1] != "-";
-  const std::filesystem::path file = toFile ? Absolute(line.operands[1]) : std::filesystem::path();
+  const std::string destination = line.operands.size() > 1 ? line.operands[1] : "-";
   CommandStore store(StoreTopLevel(line));
   store.OpenForReading();
   const GroupEntry group = store.FindGroup(name, line.index);
   const IdPairs pairs = InStore("Cannot read the ID list of group " + Quoted(name),
                                 [&] { return ReadIdListRows(store.Folders().idLists, group.tableName, kFields); });
-  if (!toFile) {
-    std::cout << IdListCsvText(pairs) << std::flush;
-    return ExitStatus::Success;
+  WriteCsvOperand(destination, pairs, line.force);
+  if (destination != "-") {
+    std::cerr << "Wrote the " << pairs.size() << " rows of group " << Quoted(name) << " to " << destination << ".\n";
   }
-  try {
-    WriteIdListCsvFile(file, pairs, line.force);
-  } catch (const EFileExists& exists) {
-    throw ECommandFailed(ExitStatus::BadInput,
-                         std::string(exists.what()) + (line.force ? "" : " Add --force to replace it."));
-  }
-  std::cerr << "Wrote the " << pairs.size() << " rows of group " << Quoted(name) << " to " << line.operands[1] << ".\n";
   return ExitStatus::Success;
 }
 
@@ -112,13 +103,7 @@ ExitStatus ImportGroup(const CommandLine& line) {
     throw ECommandFailed(ExitStatus::BadInput, "--index chooses the group whose rows --replace replaces; give both.");
   }
   const std::string name = line.replace ? GroupNameOperand(line.operands.at(0)) : NewGroupNameOperand(line.operands.at(0));
-  const bool fromStandardInput = line.operands.at(1) == "-";
-  IdPairs pairs;
-  try {
-    pairs = fromStandardInput ? ReadIdListCsvStandardInput() : ReadIdListCsvFile(Absolute(line.operands.at(1)));
-  } catch (const ECsvRefused& refused) {
-    throw ECommandFailed(ExitStatus::BadInput, refused.what());
-  }
+  const IdPairs pairs = ReadCsvOperand(line.operands.at(1));
   CommandStore store(StoreTopLevel(line));
   // Checked first on the store as it stands, so that a refused import makes no store and
   // runs no tidy-up; and again once the store is taken, since another writer may have

@@ -123,4 +123,11 @@ void RunTesterTransfer(const CommandLine& line, std::size_t steps, Answering ans
   if (session.LastEnd() != SessionEnd::Succeeded || host.SearchGaveUp()) ThrowEnd(line, session, host);
 }
 
+IdPairs ReadTesterPairs(const CommandLine& line) {
+  std::optional<IdPairs> held;
+  RunTesterTransfer(line, kIdListSteps, Answering::Yes,
+                    [&](LinkSession& session, const SlotProgress& progress) { held = ReadIdList(session, progress); });
+  return held.value();
+}
+
 }  // namespace orvel::cli

@@ -21,6 +21,12 @@ namespace orvel::cli {
 void RunTesterTransfer(const CommandLine& line, std::size_t steps, Answering answering,
                        const std::function<void(LinkSession&, const SlotProgress&)>& transfer);
 
+// Every ID of the list: 32 Trailer IDs and 32 Vehicle IDs.
+inline constexpr std::size_t kIdListSteps = 64;
+
+// Reads the tester's 32 pairs; throws as RunTesterTransfer does.
+IdPairs ReadTesterPairs(const CommandLine& line);
+
 // Throws ECommandFailed (DeviceUnusable) when the device named with --device cannot be
 // used now, saying why.
 void CheckNamedDevice(const CommandLine& line);

@@ -1,12 +1,14 @@
 // read, send and company: the window's transfers, headless.
+#include <filesystem>
 #include <iostream>
 #include <optional>
-#include <tuple>
 
 #include "cli/CommandStore.h"
 #include "cli/Commands.h"
+#include "cli/CsvOperands.h"
 #include "cli/LocalStamp.h"
 #include "cli/OperandText.h"
+#include "cli/PairComparison.h"
 #include "cli/TesterTransfer.h"
 #include "link/CompanyNameTransfer.h"
 #include "link/IdListTransfer.h"
@@ -22,43 +24,16 @@
 namespace orvel::cli {
 namespace {
 
-// Every ID of the list: 32 Trailer IDs and 32 Vehicle IDs.
-constexpr std::size_t kIdListSteps = 64;
-
 const IdListFieldNames kFields{kTrailerIdField, kVehicleIdField};
-
-std::string TrimmedRight(std::string text) {
-  text.erase(text.find_last_not_of(' ') + 1);
-  return text;
-}
-
-// A group's rows as the tester holds them once sent: the first 32, padded with blanks.
-IdPairs AsSent(const IdPairs& rows) {
-  IdPairs sent(SlotCount);
-  for (std::size_t slot = 0; slot < SlotCount && slot < rows.size(); ++slot) sent[slot] = rows[slot];
-  for (IdPair& pair : sent) {
-    PadTo16(pair.trailer);
-    PadTo16(pair.vehicle);
-  }
-  return sent;
-}
 
 // Reads the tester's pairs back after a Send and names every slot that differs.
 void VerifySent(const CommandLine& line, const IdPairs& rows) {
   std::cerr << "Reading the IDs back to verify them.\n";
-  std::optional<IdPairs> held;
-  RunTesterTransfer(line, kIdListSteps, Answering::Yes,
-                    [&](LinkSession& session, const SlotProgress& progress) { held = ReadIdList(session, progress); });
-  const IdPairs sent = AsSent(rows);
+  const IdPairs held = ReadTesterPairs(line);
   std::string differences;
-  for (std::size_t slot = 0; slot < SlotCount; ++slot) {
-    for (const auto& [column, want, got] : {std::tuple{"Trailer ID", &sent[slot].trailer, &held.value()[slot].trailer},
-                                            {"Vehicle ID", &sent[slot].vehicle, &held.value()[slot].vehicle}}) {
-      if (*want == *got) continue;
-      differences += "\n  slot " + std::to_string(slot + 1) + ", " + column + ": sent '" +
-                     Latin1ToUtf8(TrimmedRight(*want)) + "', the tester holds '" + Latin1ToUtf8(TrimmedRight(*got)) +
-                     "'";
-    }
+  for (const IdDifference& difference : DifferentIds(rows, held)) {
+    differences += "\n  slot " + std::to_string(difference.slot) + ", " + difference.column + ": sent '" +
+                   Latin1ToUtf8(difference.left) + "', the tester holds '" + Latin1ToUtf8(difference.right) + "'";
   }
   if (!differences.empty()) {
     throw ECommandFailed(ExitStatus::NoReply,
@@ -67,9 +42,33 @@ void VerifySent(const CommandLine& line, const IdPairs& rows) {
   std::cerr << "Verified: the tester holds the group's 32 pairs.\n";
 }
 
+// read --csv: the tester's pairs into a CSV file, with no group.
+ExitStatus ReadIntoCsv(const CommandLine& line) {
+  const std::string& file = *line.csv;
+  // Refused before the transfer rather than after it.
+  if (file != "-" && !line.force && std::filesystem::exists(std::filesystem::symlink_status(file))) {
+    throw ECommandFailed(ExitStatus::BadInput,
+                         "'" + file + "' already exists; nothing was read. Add --force to replace it.");
+  }
+  WriteCsvOperand(file, ReadTesterPairs(line), line.force);
+  if (file != "-") std::cerr << "Read 32 pairs into " << file << ".\n";
+  return ExitStatus::Success;
+}
+
+// send --csv: a CSV file's pairs into the tester, with no group.
+ExitStatus SendFromCsv(const CommandLine& line) {
+  const IdPairs rows = ReadCsvOperand(*line.csv);
+  RunTesterTransfer(line, kIdListSteps, AnsweringFor(line),
+                    [&](LinkSession& session, const SlotProgress& progress) { SendIdList(session, rows, progress); });
+  std::cerr << "Sent the pairs of " << *line.csv << " into the tester.\n";
+  if (line.verify) VerifySent(line, rows);
+  return ExitStatus::Success;
+}
+
 }  // namespace
 
 ExitStatus ReadGroup(const CommandLine& line) {
+  if (line.csv) return ReadIntoCsv(line);
   // Refused before the store is taken: a name no group can have, a device that cannot be
   // used, leave no store made and no group added.
   const std::string name = NewGroupNameOperand(line.operands.at(0));
@@ -109,6 +108,7 @@ ExitStatus ReadGroup(const CommandLine& line) {
 }
 
 ExitStatus SendGroup(const CommandLine& line) {
+  if (line.csv) return SendFromCsv(line);
   const std::string name = GroupNameOperand(line.operands.at(0));
   CommandStore store(StoreTopLevel(line));
   store.OpenForReading();
@@ -140,7 +140,7 @@ ExitStatus TransferCompanyName(const CommandLine& line) {
   std::optional<std::string> name;
   RunTesterTransfer(line, 0, AnsweringFor(line),
                     [&](LinkSession& session, const SlotProgress&) { name = ReadCompanyName(session); });
-  std::cout << Latin1ToUtf8(TrimmedRight(name.value_or(std::string()))) << '\n';
+  std::cout << Latin1ToUtf8(WithoutTrailingBlanks(name.value_or(std::string()))) << '\n';
   return ExitStatus::Success;
 }
 

@@ -22,7 +22,7 @@ namespace {
 ExitStatus Run(const CommandLine& line) {
   static const std::map<std::string, ExitStatus (*)(const CommandLine&)> commands{
       {"groups", ListGroups}, {"export", ExportGroup}, {"import", ImportGroup}, {"ports", ListPorts},
-      {"read", ReadGroup},    {"send", SendGroup},     {"company", TransferCompanyName},
+      {"read", ReadGroup},    {"send", SendGroup},     {"company", TransferCompanyName}, {"diff", DiffLists},
   };
   return commands.at(line.command)(line);
 }

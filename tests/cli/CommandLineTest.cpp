@@ -99,6 +99,19 @@ TEST_F(CommandLineTest, ASampleImportedSentReadAndExportedComesBackUnchanged) {
   EXPECT_EQ(ParseIdListCsv(FileText(exported), "copy.csv"), sample);
   ExpectStatus(Run({"export", "Copy", exported.string()}), kBadInput);
   ExpectStatus(Run({"export", "Copy", exported.string(), "--force"}), 0);
+  ExpectStatus(Run(OnTester({"diff", "tester", "Copy"}), kTransferTimeout), 0);
+
+  // Without a group: a file in, the tester's list out, and the slot that changed named.
+  std::ofstream(files_ / "one.csv") << "Slot,Trailer ID,Vehicle ID\n2,NEW-T,\n";
+  ExpectStatus(Run(OnTester({"send", "--csv", (files_ / "one.csv").string()}), kTransferTimeout), 0);
+  const ChildResult read = Run(OnTester({"read", "--csv", "-"}), kTransferTimeout);
+  ExpectStatus(read, 0);
+  IdPairs expected(SlotCount);
+  expected[1].trailer = "NEW-T";
+  EXPECT_EQ(ParseIdListCsv(read.out, "read"), expected);
+  const ChildResult differ = Run({"diff", "Copy", (files_ / "one.csv").string()});
+  ExpectStatus(differ, 1);
+  EXPECT_NE(differ.out.find("2     Trailer ID  'TR-1002'"), std::string::npos) << differ.out;
 
   const ChildResult groups = Run({"groups"});
   ExpectStatus(groups, 0);
