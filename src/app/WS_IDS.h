@@ -167,7 +167,7 @@ class TIDForm : public QWidget, private LinkSessionHost {
   void Beep() override;
   void ShowInformation(const std::string& text) override;
   bool Confirm(const std::string& question) override;
-  void NotifyPortRefused(const std::string& advice) override;
+  void NotifyPortSkipped(const std::string& advice) override;
 
   StoreFolders folders_;
   QWidget* startWindow_;

@@ -165,6 +165,6 @@ bool TIDForm::Confirm(const std::string& question) {
   return AskConfirmation(question, ConfirmButtons::YesNoCancel) == BoxResult::Yes;
 }
 
-void TIDForm::NotifyPortRefused(const std::string& advice) { ShowNotice(advice); }
+void TIDForm::NotifyPortSkipped(const std::string& advice) { ShowNotice(advice); }
 
 }  // namespace orvel

@@ -98,7 +98,7 @@ bool HeadlessHost::Confirm(const std::string& question) {
   return yes;
 }
 
-void HeadlessHost::NotifyPortRefused(const std::string& advice) { progress_.Note(advice); }
+void HeadlessHost::NotifyPortSkipped(const std::string& advice) { progress_.Note(advice); }
 
 void HeadlessHost::ShowSlotDone(std::size_t slot, const std::string& column) { progress_.StepDone(slot, column); }
 

@@ -56,7 +56,7 @@ class HeadlessHost : public LinkSessionHost {
   void Beep() override {}
   void ShowInformation(const std::string& text) override;
   bool Confirm(const std::string& question) override;
-  void NotifyPortRefused(const std::string& advice) override;
+  void NotifyPortSkipped(const std::string& advice) override;
   // The transfer has read or sent this slot's ID in this column.
   void ShowSlotDone(std::size_t slot, const std::string& column);
 

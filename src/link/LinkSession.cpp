@@ -75,7 +75,7 @@ void LinkSession::StartLinkSession() {
   lastReadAddress_.reset();
   slowestAnswer_ = std::chrono::milliseconds(0);
   pollFailure_ = nullptr;
-  refusedDevicesTold_.clear();
+  skippedDevicesTold_.clear();
   host_.SetPollTimerEnabled(true);
   FindInstrument();
   IdentifyInstrument();
@@ -107,9 +107,18 @@ void LinkSession::FindInstrument() {
         requestSentThisRound = true;
       } catch (const EOpenComm&) {
         host_.Beep();
+      } catch (const EInOutError& refusal) {
+        // A port that opens but refuses the line settings (a Bluetooth or virtual COM port,
+        // say) cannot be the tester's: the search passes it as it passes a missing one.
+        host_.Beep();
+        if (skippedDevicesTold_.insert(probe.devicePath).second) {
+          host_.NotifyPortSkipped("COM" + std::to_string(portNumber_) + " (" + probe.devicePath +
+                                  ") cannot be set up for the tester: " + refusal.what() +
+                                  ". The search goes on with the other ports.");
+        }
       }
-    } else if (refused && refusedDevicesTold_.insert(probe.devicePath).second) {
-      host_.NotifyPortRefused(PermissionAdvice(probe.devicePath));
+    } else if (refused && skippedDevicesTold_.insert(probe.devicePath).second) {
+      host_.NotifyPortSkipped(PermissionAdvice(probe.devicePath));
     }
     if (WaitForReply() == WaitOutcome::Cancelled) return;
     if (replyOk_) {

@@ -203,8 +203,8 @@ class LinkSession {
   // A failure of the poll's re-send, handed to the waiting handler to report once.
   std::exception_ptr pollFailure_;
   SessionEnd lastEnd_ = SessionEnd::None;
-  // Devices the operator was already told about in this session.
-  std::set<std::string> refusedDevicesTold_;
+  // Devices the operator was already told the search passes, in this session.
+  std::set<std::string> skippedDevicesTold_;
 };
 
 }  // namespace orvel

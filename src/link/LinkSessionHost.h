@@ -35,8 +35,9 @@ class LinkSessionHost {
   // Asks with Yes, No and Cancel; true only for Yes.
   virtual bool Confirm(const std::string& question) = 0;
   // Tells the operator, without stopping the search, that a serial device exists but
-  // may not be opened by this user, and how to fix it.
-  virtual void NotifyPortRefused(const std::string& advice) = 0;
+  // cannot be used (this user may not open it, or it refuses the tester's line settings),
+  // and what to do about it.
+  virtual void NotifyPortSkipped(const std::string& advice) = 0;
 
   // The clock the session measures its answer windows by. Tests give one of their own.
   virtual std::chrono::steady_clock::time_point Now() const { return std::chrono::steady_clock::now(); }

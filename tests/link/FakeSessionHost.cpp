@@ -72,7 +72,7 @@ bool FakeSessionHost::Confirm(const std::string& question) {
   return yes;
 }
 
-void FakeSessionHost::NotifyPortRefused(const std::string& advice) { timeline_.Record("notice " + advice); }
+void FakeSessionHost::NotifyPortSkipped(const std::string& advice) { timeline_.Record("notice " + advice); }
 
 std::chrono::steady_clock::time_point FakeSessionHost::Now() const {
   return std::chrono::steady_clock::time_point{} + clockStep_ * timeline_.Now();

@@ -60,7 +60,7 @@ class FakeSessionHost : public LinkSessionHost {
   void Beep() override;
   void ShowInformation(const std::string& text) override;
   bool Confirm(const std::string& question) override;
-  void NotifyPortRefused(const std::string& advice) override;
+  void NotifyPortSkipped(const std::string& advice) override;
   std::chrono::steady_clock::time_point Now() const override;
 
  private:

@@ -102,7 +102,7 @@ class PortThatFailsToOpen : public LinkSessionTest, public ::testing::WithParamI
 
 TEST_P(PortThatFailsToOpen, CostsOneBeepAndNoRequest) {
   port.SetProbe(1, PortAvailability::Available);
-  port.SetProbe(2, GetParam().probe);
+  port.SetProbe(2, GetParam().probe, "/dev/ttyS1");
   port.SetOpenFailure(2, GetParam().failure);
   PlaceTester(3);
 
@@ -114,6 +114,9 @@ TEST_P(PortThatFailsToOpen, CostsOneBeepAndNoRequest) {
   EXPECT_EQ(timeline.CountAmong("beep", from, to), 1);
   EXPECT_EQ(timeline.CountAmong("write ", from, to), 0);
   EXPECT_EQ(timeline.CountAmong("status Looking for instrument on Com2...", from, to), 1);
+  // Only a port that refuses the line settings is worth a word: the others come and go.
+  EXPECT_EQ(timeline.CountAmong("notice COM2 (/dev/ttyS1) cannot be set up for the tester: Invalid function.", from, to),
+            GetParam().failure == OpenFailure::SettingsRefused ? 1 : 0);
   EXPECT_EQ(*timeline.FirstTick("probe 3") - *timeline.FirstTick("probe 2"), 0) << "passed without a tick";
   EXPECT_EQ(host.IdentityText(), "Tester No:2143 on COM3");
 }
@@ -121,7 +124,9 @@ TEST_P(PortThatFailsToOpen, CostsOneBeepAndNoRequest) {
 INSTANTIATE_TEST_SUITE_P(LinkSession, PortThatFailsToOpen,
                          ::testing::Values(OpenFailureCase{"Vanished", PortAvailability::Available, OpenFailure::BadId},
                                            OpenFailureCase{"HeldByAnotherProgram", PortAvailability::Busy,
-                                                           OpenFailure::AlreadyOpen}),
+                                                           OpenFailure::AlreadyOpen},
+                                           OpenFailureCase{"RefusesTheLineSettings", PortAvailability::Available,
+                                                           OpenFailure::SettingsRefused}),
                          CaseName());
 
 TEST_F(PortSearch, IdentifiesWithRequest0190ThenSendsTheFollowUp0107) {

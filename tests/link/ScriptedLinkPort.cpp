@@ -46,6 +46,7 @@ void ScriptedLinkPort::Open(std::uint16_t portNumber) {
   const OpenFailure planned = failure == openFailures_.end() ? OpenFailure::None : failure->second;
   if (planned == OpenFailure::BadId) throw EBadId();
   if (planned == OpenFailure::AlreadyOpen) throw EAlreadyOpen();
+  if (planned == OpenFailure::SettingsRefused) throw EInOutError(1, "Invalid function.", 1);
   open_ = true;
   input_.clear();
 }

@@ -13,7 +13,7 @@
 
 namespace orvel::test {
 
-enum class OpenFailure { None, BadId, AlreadyOpen };
+enum class OpenFailure { None, BadId, AlreadyOpen, SettingsRefused };
 
 // A serial line and the tester behind it, played from a script. Every call the session
 // makes is recorded in the timeline. Bytes reach the input buffer only at poll ticks,

@@ -46,7 +46,7 @@ class SoakHost : public LinkSessionHost {
   void Beep() override {}
   void ShowInformation(const std::string& text) override { boxes_.push_back(text); }
   bool Confirm(const std::string&) override { return true; }
-  void NotifyPortRefused(const std::string& advice) override { refusals_.push_back(advice); }
+  void NotifyPortSkipped(const std::string& advice) override { refusals_.push_back(advice); }
   std::chrono::milliseconds PollPeriod() const override { return pollPeriod_; }
 
  private:
