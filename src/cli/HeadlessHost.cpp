@@ -1,8 +1,5 @@
 #include "cli/HeadlessHost.h"
 
-#include <poll.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <iostream>
 #include <stdexcept>
@@ -39,8 +36,7 @@ bool HeadlessHost::AwaitStop(Clock::time_point deadline) {
     if (stops_.Requested()) return true;
     const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now());
     if (left.count() <= 0) return false;
-    pollfd wake{stops_.Descriptor(), POLLIN, 0};
-    ::poll(&wake, 1, static_cast<int>(left.count()));
+    stops_.Wait(left);
   }
 }
 

@@ -5,6 +5,7 @@
 #include <ctime>
 #include <string>
 
+#include "cli/Console.h"
 #include "store/IdListTableName.h"
 
 namespace orvel::cli {
@@ -35,8 +36,7 @@ CreationStampClock LocalStampClock() {
   const std::time_t now = std::chrono::system_clock::to_time_t(std::chrono::system_clock::now());
   return [now](int secondsLater) {
     const std::time_t then = now + secondsLater;
-    std::tm local{};
-    localtime_r(&then, &local);
+    const std::tm local = LocalTime(then);
     const bool midnight = local.tm_hour == 0 && local.tm_min == 0 && local.tm_sec == 0;
     return CreationStamp(Formatted(local, "%x", "%Y-%m-%d", &std::tm::tm_mday),
                          Formatted(local, "%X", "%H:%M:%S", &std::tm::tm_sec), midnight);

@@ -1,9 +1,8 @@
 #include "cli/TesterTransfer.h"
 
-#include <unistd.h>
-
 #include <iostream>
 
+#include "cli/Console.h"
 #include "cli/ExitStatus.h"
 #include "cli/ProgressDisplay.h"
 #include "cli/StopRequests.h"
@@ -85,7 +84,7 @@ std::string WhereSearched(const CommandLine& line) {
 
 Answering AnsweringFor(const CommandLine& line) {
   if (line.yes) return Answering::Yes;
-  return ::isatty(STDIN_FILENO) && ::isatty(STDERR_FILENO) ? Answering::Ask : Answering::Refuse;
+  return StandardInputIsTerminal() && StandardErrorIsTerminal() ? Answering::Ask : Answering::Refuse;
 }
 
 void CheckNamedDevice(const CommandLine& line) {
@@ -105,7 +104,7 @@ void RunTesterTransfer(const CommandLine& line, std::size_t steps, Answering ans
   CheckNamedDevice(line);
   const TesterLine testerLine = LineFor(line);
   StopRequests stops;
-  ProgressDisplay progress(std::cerr, ::isatty(STDERR_FILENO) != 0, steps);
+  ProgressDisplay progress(std::cerr, StandardErrorIsTerminal(), steps);
   HeadlessHost host(progress, stops, answering, line.searchTime);
   TSerialPort port(testerLine.devices);
   port.SetSettings(TesterPortSettings());

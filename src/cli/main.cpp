@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "cli/CommandLine.h"
+#include "cli/Console.h"
 #include "cli/Commands.h"
 #include "cli/ExitStatus.h"
 #include "store/StoreFolders.h"
@@ -48,7 +49,9 @@ int main(int argc, char** argv) {
   // Group tables made here carry creation stamps in the user's date and time formats.
   std::setlocale(LC_TIME, "");
   try {
-    const std::vector<std::string_view> arguments(argv + 1, argv + argc);
+    orvel::cli::PrepareConsole();
+    const std::vector<std::string> words = orvel::cli::CommandWords(argc, argv);
+    const std::vector<std::string_view> arguments(words.begin(), words.end());
     const orvel::cli::CommandLine line = orvel::cli::ParseCommandLine(arguments);
     ExitStatus status = ExitStatus::Success;
     if (line.help) {

@@ -1,6 +1,7 @@
 #include "cli/StopRequests.h"
 
 #include <fcntl.h>
+#include <poll.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -52,7 +53,10 @@ StopRequests::~StopRequests() {
   wakeRead = wakeWrite = -1;
 }
 
-int StopRequests::Descriptor() const { return wakeRead; }
+void StopRequests::Wait(std::chrono::milliseconds most) const {
+  pollfd wake{wakeRead, POLLIN, 0};
+  ::poll(&wake, 1, static_cast<int>(most.count()));
+}
 
 bool StopRequests::Requested() const { return stopRequested != 0; }
 
