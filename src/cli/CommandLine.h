@@ -23,6 +23,10 @@ struct CommandLine {
   // A group's position in the list, from 1, to choose among groups of the same name.
   std::optional<int> index;
   bool force = false;
+  // export: IDs as Excel's text form ="...".
+  bool excel = false;
+  // import: --header or --no-header, when the file's first line is in doubt.
+  std::optional<bool> header;
   bool replace = false;
   bool yes = false;
   // send: read the IDs back afterwards and report the slots that differ.

@@ -70,11 +70,11 @@ ExitStatus ExportGroup(const CommandLine& line) {
   const IdPairs pairs = InStore("Cannot read the ID list of group " + Quoted(name),
                                 [&] { return ReadIdListRows(store.Folders().idLists, group.tableName, kFields); });
   if (!toFile) {
-    std::cout << IdListCsvText(pairs) << std::flush;
+    std::cout << IdListCsvText(pairs, line.excel ? CsvCells::ExcelText : CsvCells::Plain) << std::flush;
     return ExitStatus::Success;
   }
   try {
-    WriteIdListCsvFile(file, pairs, line.force);
+    WriteIdListCsvFile(file, pairs, line.force, line.excel ? CsvCells::ExcelText : CsvCells::Plain);
   } catch (const EFileExists& exists) {
     throw ECommandFailed(ExitStatus::BadInput, std::string(exists.what()) + " Add --force to replace it.");
   }
@@ -90,7 +90,13 @@ ExitStatus ImportGroup(const CommandLine& line) {
   const std::filesystem::path file = Absolute(line.operands.at(1));
   IdPairs pairs;
   try {
-    pairs = ReadIdListCsvFile(file);
+    pairs = ReadIdListCsvFile(file, !line.header ? CsvHeader::Detect
+                                    : *line.header ? CsvHeader::Present
+                                                   : CsvHeader::Absent);
+  } catch (const ECsvHeaderInDoubt& inDoubt) {
+    throw ECommandFailed(ExitStatus::BadInput,
+                         std::string(inDoubt.what()) +
+                             " Add --header to take the line as the header, or --no-header to import it as IDs.");
   } catch (const ECsvRefused& refused) {
     throw ECommandFailed(ExitStatus::BadInput, refused.what());
   }

@@ -9,26 +9,27 @@
 #include <system_error>
 
 #include "store/IdListCsv.h"
-#include "store/StoreSchema.h"
+#include "tables/TesterText.h"
 #include "tables/storage/FileSystem.h"
 
 namespace orvel {
 namespace {
 
-// Far more than any ID list takes: 32 rows of two 16-character IDs, quoted, each
-// character in up to four bytes, with a slot number, are under 5 KiB.
-constexpr std::uintmax_t kLargestCsvBytes = 64 * 1024;
+// More than any ID list the reader takes: its most rows of two 16-character IDs, quoted,
+// with a slot number, are under 8 MiB as UTF-8, and twice that as UTF-16 at most.
+constexpr std::uintmax_t kLargestCsvBytes = 16 * 1024 * 1024;
 
 // Attempts at a free name for the temporary file; names clash only with leftovers.
 constexpr int kTemporaryNameAttempts = 8;
 
 [[noreturn]] void RefuseFile(const std::string& name, const std::string& reason) {
-  throw ECsvRefused("Cannot import '" + name + "': " + reason + ". Nothing was imported.");
+  throw ECsvRefused("Cannot import '" + VisibleText(name) + "': " + reason + ". Nothing was imported.");
 }
 
 std::string TooLarge(std::uintmax_t bytes) {
-  return "the file holds " + std::to_string(bytes) + " bytes, but an ID list of " + std::to_string(kTesterSlots) +
-         " pairs is never larger than " + std::to_string(kLargestCsvBytes / 1024) + " KiB; this is not an ID list";
+  return "the file holds " + std::to_string(bytes) + " bytes, but an ID list of at most " +
+         std::to_string(kMostCsvRows) + " rows is never larger than " +
+         std::to_string(kLargestCsvBytes / (1024 * 1024)) + " MiB; this is not an ID list";
 }
 
 std::string ReadWhole(const std::string& name) {
@@ -66,7 +67,7 @@ EFileExists AlreadyThere(const std::string& name) {
 
 }  // namespace
 
-IdPairs ReadIdListCsvFile(const std::filesystem::path& file) {
+IdPairs ReadIdListCsvFile(const std::filesystem::path& file, CsvHeader header) {
   const std::string name = file.string();
   std::error_code error;
   const std::filesystem::file_status status = std::filesystem::status(file, error);
@@ -76,13 +77,14 @@ IdPairs ReadIdListCsvFile(const std::filesystem::path& file) {
   const std::uintmax_t size = std::filesystem::file_size(file, error);
   if (error) RefuseFile(name, error.message());
   if (size > kLargestCsvBytes) RefuseFile(name, TooLarge(size));
-  return ParseIdListCsv(ReadWhole(name), name);
+  return ParseIdListCsv(ReadWhole(name), name, header);
 }
 
-void WriteIdListCsvFile(const std::filesystem::path& file, const IdPairs& pairs, bool replaceExisting) {
+void WriteIdListCsvFile(const std::filesystem::path& file, const IdPairs& pairs, bool replaceExisting,
+                        CsvCells cells) {
   const std::string name = file.string();
   if (!replaceExisting && Exists(file)) throw AlreadyThere(name);
-  const std::string text = IdListCsvText(pairs);
+  const std::string text = IdListCsvText(pairs, cells);
 
   std::filesystem::path temporary;
   std::error_code error;
