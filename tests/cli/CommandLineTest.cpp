@@ -104,33 +104,24 @@ TEST_F(CommandLineTest, ASampleImportedSentReadAndExportedComesBackUnchanged) {
   EXPECT_NE(groups.out.find("Depot North"), std::string::npos) << groups.out;
   EXPECT_NE(groups.out.find("Copy"), std::string::npos) << groups.out;
 
-  // IDs of every character the tester can hold, some that a spreadsheet would take for
-  // numbers or formulas: export, import and export again give the same bytes, plain or
-  // in Excel's text form.
-  std::string everyCharacter;
-  for (int code = 32; code <= 255; ++code) {
-    if (code < 127 || code > 159) everyCharacter += static_cast<char>(code);
-  }
+  // IDs of every character the tester can hold, and some a spreadsheet would take for numbers
+  // or formulas: export, import and export again give the same bytes, plain or --excel.
+  std::string every;
+  for (int code = 32; code <= 255; ++code) every += code < 127 || code > 159 ? std::string(1, char(code)) : "";
   const std::vector<std::string> odd = {"AB.12/3#", "=1+1", "-2-3", "@SUM(1)", "00123", "=\"1\""};
   for (std::size_t slot = 0; slot < SlotCount; ++slot) {
-    const std::string cut = everyCharacter.substr((slot * 16) % everyCharacter.size(), 16);
-    tester_.SetTrailerId(slot, slot < odd.size() ? odd[slot] : cut);
-    tester_.SetVehicleId(slot, cut);
+    tester_.SetTrailerId(slot, slot < odd.size() ? odd[slot] : every.substr(slot * 16 % every.size(), 16));
+    tester_.SetVehicleId(slot, every.substr(slot * 16 % every.size(), 16));
   }
   ExpectStatus(Run(OnTester({"read", "Every"}), kTransferTimeout), 0);
-  for (const std::string style : {"plain", "excel"}) {
-    const std::filesystem::path first = files_ / (style + "-1.csv");
-    const std::filesystem::path second = files_ / (style + "-2.csv");
-    const auto exportAs = [&](const std::string& group, const std::filesystem::path& file) {
-      return style == "excel" ? Run({"export", group, file.string(), "--excel"}) : Run({"export", group, file.string()});
-    };
-    ExpectStatus(exportAs("Every", first), 0);
-    ExpectStatus(Run({"import", "Again " + style, first.string()}), 0);
-    ExpectStatus(exportAs("Again " + style, second), 0);
+  for (const std::string style : {"--", "--excel"}) {  // "--" only ends the options: a plain export
+    const std::filesystem::path first = files_ / ("first" + style), second = files_ / ("second" + style);
+    ExpectStatus(Run({"export", "Every", first.string(), style}), 0);
+    ExpectStatus(Run({"import", "Again" + style, first.string()}), 0);
+    ExpectStatus(Run({"export", "Again" + style, second.string(), style}), 0);
     EXPECT_EQ(FileText(second), FileText(first)) << style;
-    EXPECT_EQ(ParseIdListCsv(FileText(first), "first.csv"), TesterPairs()) << style;
+    EXPECT_EQ(ParseIdListCsv(FileText(first), "first"), TesterPairs()) << style;
   }
-
   ExpectStatus(Run(OnTester({"company", "Müller & Co"}), kTransferTimeout), 0);
   EXPECT_EQ(TrimmedRight(tester_.CompanyName()), Utf8ToLatin1("Müller & Co"));
   const ChildResult company = Run(OnTester({"company"}), kTransferTimeout);

@@ -24,13 +24,10 @@ std::string Refusal(std::string_view bytes) {
   return "no refusal";
 }
 
-std::string Utf16(std::u16string_view text, bool bigEndian) {
-  std::string bytes = bigEndian ? "\xFE\xFF" : "\xFF\xFE";
-  for (const char16_t unit : text) {
-    const char high = static_cast<char>(unit >> 8);
-    const char low = static_cast<char>(unit & 0xFF);
-    bytes += bigEndian ? std::string{high, low} : std::string{low, high};
-  }
+// As spreadsheets save "Unicode text": little-endian, with the byte order mark.
+std::string Utf16(std::u16string_view text) {
+  std::string bytes = "\xFF\xFE";
+  for (const char16_t unit : text) bytes += {static_cast<char>(unit & 0xFF), static_cast<char>(unit >> 8)};
   return bytes;
 }
 
@@ -57,9 +54,8 @@ TEST(IdListCsv, RefusesEveryFaultNamingWhereItLiesAndTheRuleItBreaks) {
       {"A,B\x01\n", "line 1, column 2 (Vehicle ID), character 2", "a control character (U+0001)"},
       {"A,B\nC,D\xC2\x9B\n", "line 2, column 2 (Vehicle ID), character 2", "a control character (U+009B)"},
       {"A,B\nC\n", "line 2", "the line has 1 field, but the first line has 2"},
-      {Utf16(u"A,B\r\n", false) + std::string("\x00\xD8", 2), "line 2", "the UTF-16 text breaks off after character 5"},
+      {Utf16(u"A,B\r\n") + std::string("\x00\xD8", 2), "line 2", "the UTF-16 text breaks off after character 5"},
       {"Trailer,Number plate\nA,B\n", "line 1", "names a column, yet it is no header"},
-      {"Trailer ID;Trailer ID\nA;B\n", "line 1", "names a column, yet it is no header"},
       {"A,\xE2\x82\xAC\n", "line 1, column 2 (Vehicle ID), character 1",
        "cannot hold the character U+20AC: the tester's character set has no such character"},
       {"A,B\nC\x81,D\n", "line 2, column 1 (Trailer ID), character 2",
@@ -115,11 +111,10 @@ TEST(IdListCsv, ReadsEveryFormSpreadsheetsWriteIntoTheRightSlots) {
       // Headers in other words, columns in any order; tabs as "text" files have them.
       {"Trailer-ID , vehicle_id\nA1,B1\n", pairs({{1, {"A1", "B1"}}})},
       {"Vehicle\tTRAILER\r\nV1\tT1\r\n", pairs({{1, {"T1", "V1"}}})},
-      {"slot no;Vehicle;Trailer\n2;V2;T2\n", pairs({{2, {"T2", "V2"}}})},
       {"Trailer,Vehicle\nA,B\n", pairs({{1, {"Trailer", "Vehicle"}}, {2, {"A", "B"}}}), CsvHeader::Absent},
       {"T,V\nA,B\n", pairs({{1, {"A", "B"}}}), CsvHeader::Present},
-      {Utf16(u"Trailer ID,Vehicle ID\r\nM\u00FCller,AB.12/3#\r\n", false), pairs({{1, {"M\xFCller", "AB.12/3#"}}})},
-      {Utf16(u"\U0001F69A,X", true), IdPairs{}},
+      {Utf16(u"Slot No;Trailer ID;Vehicle ID\r\n2;M\u00FCller;AB.12/3#\r\n"), pairs({{2, {"M\xFCller", "AB.12/3#"}}})},
+      {std::string("\xFE\xFF\xD8\x3D\xDE\x9A\0,\0X", 10), IdPairs{}},  // big-endian; U+1F69A is no 8-bit character
       // Excel's text form, and formula-like IDs taken as they stand.
       {"=\"00123\",\"=\"\"A,B\"\"\"\n=1+1,@SUM(1)\n", pairs({{1, {"00123", "A,B"}}, {2, {"=1+1", "@SUM(1)"}}})},
       // A group may hold more rows than the tester has slots.
