@@ -56,6 +56,7 @@ TEST(IdListCsv, RefusesEveryFaultNamingWhereItLiesAndTheRuleItBreaks) {
       {"A,B\nC\n", "line 2", "the line has 1 field, but the first line has 2"},
       {Utf16(u"A,B\r\n") + std::string("\x00\xD8", 2), "line 2", "the UTF-16 text breaks off after character 5"},
       {"Trailer,Number plate\nA,B\n", "line 1", "names a column, yet it is no header"},
+      {std::string("\xFE\xFF\xD8\x3D\xDE\x9A\0,\0X", 10), "line 1, column 1 (Trailer ID), character 1", "U+1F69A"},
       {"A,\xE2\x82\xAC\n", "line 1, column 2 (Vehicle ID), character 1",
        "cannot hold the character U+20AC: the tester's character set has no such character"},
       {"A,B\nC\x81,D\n", "line 2, column 1 (Trailer ID), character 2",
@@ -114,7 +115,6 @@ TEST(IdListCsv, ReadsEveryFormSpreadsheetsWriteIntoTheRightSlots) {
       {"Trailer,Vehicle\nA,B\n", pairs({{1, {"Trailer", "Vehicle"}}, {2, {"A", "B"}}}), CsvHeader::Absent},
       {"T,V\nA,B\n", pairs({{1, {"A", "B"}}}), CsvHeader::Present},
       {Utf16(u"Slot No;Trailer ID;Vehicle ID\r\n2;M\u00FCller;AB.12/3#\r\n"), pairs({{2, {"M\xFCller", "AB.12/3#"}}})},
-      {std::string("\xFE\xFF\xD8\x3D\xDE\x9A\0,\0X", 10), IdPairs{}},  // big-endian; U+1F69A is no 8-bit character
       // Excel's text form, and formula-like IDs taken as they stand.
       {"=\"00123\",\"=\"\"A,B\"\"\"\n=1+1,@SUM(1)\n", pairs({{1, {"00123", "A,B"}}, {2, {"=1+1", "@SUM(1)"}}})},
       // A group may hold more rows than the tester has slots.
@@ -122,10 +122,6 @@ TEST(IdListCsv, ReadsEveryFormSpreadsheetsWriteIntoTheRightSlots) {
       {"40,A,B\n", pairs({{40, {"A", "B"}}}, 40)},
   };
   for (const auto& c : cases) {
-    if (c.expected.empty()) {
-      EXPECT_THROW(ParseIdListCsv(c.bytes, "list.csv", c.header), ECsvRefused);
-      continue;
-    }
     try {
       EXPECT_EQ(ParseIdListCsv(c.bytes, "list.csv", c.header), c.expected) << c.bytes;
     } catch (const ECsvRefused& refused) {
@@ -162,9 +158,6 @@ TEST(IdListCsv, WrittenTextIsReadBackAsTheSamePairs) {
     for (const CsvCells cells : {CsvCells::Plain, CsvCells::ExcelText}) {
       const std::string text = IdListCsvText(pairs, cells);
       ASSERT_EQ(ParseIdListCsv(text, "list.csv"), expected) << text;
-      if (pairs.size() >= 32) {
-        ASSERT_EQ(IdListCsvText(ParseIdListCsv(text, "list.csv"), cells), text);
-      }
     }
   }
 }
