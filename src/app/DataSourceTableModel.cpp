@@ -1,6 +1,6 @@
 #include "app/DataSourceTableModel.h"
 
-#include "app/TesterText.h"
+#include "app/QtText.h"
 #include "tables/TTable.h"
 
 namespace orvel {
@@ -8,7 +8,8 @@ namespace orvel {
 DataSourceTableModel::DataSourceTableModel(TDataSource& dataSource, QObject* parent)
     : QAbstractTableModel(parent), dataSource_(dataSource) {
   textRefusal = [](const QString& text) {
-    return FitsTesterCharacters(text) ? std::string() : TesterCharactersRefusal("The text");
+    const std::optional<UnfitCharacter> unfit = FirstUnfitCharacter(CodePoints(text));
+    return unfit ? UnfitCharacterRefusal("The text", *unfit) : std::string();
   };
   subscription_ = dataSource_.Subscribe([this](TDataEvent event) { OnDataEvent(event); });
   shownRows_ = rowCount();
@@ -50,8 +51,9 @@ bool DataSourceTableModel::setData(const QModelIndex& index, const QVariant& val
   if (table == nullptr || !index.isValid() || role != Qt::EditRole) return false;
   if (table->RecNo() != index.row() + 1) table->SetRecNo(index.row() + 1);
   const std::string text = value.toString().toLatin1().toStdString();
-  if (text == table->Fields(index.column()).AsString() && FitsTesterCharacters(value.toString())) return true;
-  if (const std::string refusal = textRefusal(value.toString()); !refusal.empty()) {
+  const std::string refusal = textRefusal(value.toString());
+  if (text == table->Fields(index.column()).AsString() && refusal.empty()) return true;
+  if (!refusal.empty()) {
     emit textRefused(QString::fromLatin1(refusal));
     return false;
   }

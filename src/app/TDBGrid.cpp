@@ -203,13 +203,25 @@ bool TDBGrid::TextRefused(const QString& text) {
   return true;
 }
 
+// An input method's commit is typed, a key or a composed character at a time: it meets
+// the key rule as well as the model's.
+bool TDBGrid::TypedTextRefused(const QString& text) {
+  if (TextRefused(text)) return true;
+  const QList<uint> characters = text.toUcs4();
+  return std::any_of(characters.begin(), characters.end(),
+                     [this](uint code) {
+                       const auto character = static_cast<char32_t>(code);
+                       return KeyDiscarded(QString::fromUcs4(&character, 1));
+                     });
+}
+
 bool TDBGrid::EditorInputRefused(QEvent* event) {
   QClipboard* clipboard = QGuiApplication::clipboard();
   switch (event->type()) {
     case QEvent::KeyPress:
       return static_cast<QKeyEvent*>(event)->matches(QKeySequence::Paste) && TextRefused(clipboard->text());
     case QEvent::InputMethod:
-      if (!TextRefused(static_cast<QInputMethodEvent*>(event)->commitString())) return false;
+      if (!TypedTextRefused(static_cast<QInputMethodEvent*>(event)->commitString())) return false;
       // The refused commit replaces the composition, so none of it may stay on show.
       if (openEditor_ != nullptr) {
         QInputMethodEvent clearing;
@@ -337,7 +349,7 @@ void TDBGrid::contextMenuEvent(QContextMenuEvent* event) {
 }
 
 void TDBGrid::inputMethodEvent(QInputMethodEvent* event) {
-  if (TextRefused(event->commitString())) return;
+  if (TypedTextRefused(event->commitString())) return;
   StartFirstRowFor(event->commitString());
   // The view opens the cell for a commit as for a typed key, but drops the commit; the
   // editor is given it here, as it is given the key.

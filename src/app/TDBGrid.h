@@ -23,7 +23,8 @@ namespace orvel {
 //
 // Text reaches a cell by typed keys, an input method's commit, a paste (keys, the
 // editor's menu, the X11 selection) or a drop; all but typed keys are checked whole
-// against the model's textRefusal before the editor takes them, and refused whole.
+// against the model's textRefusal before the editor takes them, and refused whole. An
+// input method's commit is typed text: it also meets onKeyPress, character by character.
 class TDBGrid : public QTableView {
   Q_OBJECT
  public:
@@ -70,6 +71,7 @@ class TDBGrid : public QTableView {
   bool KeyDiscarded(const QString& text);
   // Tells the operator why a cell cannot take this text; false when it can.
   bool TextRefused(const QString& text);
+  bool TypedTextRefused(const QString& text);
   // Whether an event on the open editor would bring in text that is refused.
   bool EditorInputRefused(QEvent* event);
   // The editor's own menu, whose Paste gets the check that a pasted text gets.

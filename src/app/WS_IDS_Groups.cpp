@@ -6,7 +6,7 @@
 #include "app/MessageBoxes.h"
 #include "app/RegionalStamp.h"
 #include "app/TDBLookupComboBox.h"
-#include "app/TesterText.h"
+#include "app/QtText.h"
 #include "app/WS_IDS.h"
 #include "store/GroupManagement.h"
 #include "store/StoreSchema.h"
@@ -31,7 +31,7 @@ void TIDForm::GroupNameComboBoxCloseUp() {
 void TIDForm::NewGroupButtonClick() {
   const QString typed = PromptForText("Identities - New Group", "Please Enter a new group name", "New");
   if (typed == QStringLiteral("New")) return;
-  if (const std::optional<UnfitCharacter> unfit = FirstUnfitCharacter(typed)) {
+  if (const std::optional<UnfitCharacter> unfit = FirstUnfitCharacter(CodePoints(typed))) {
     ShowInformation(UnfitCharacterRefusal("The group name", *unfit));
     return;
   }

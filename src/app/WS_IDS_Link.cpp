@@ -10,7 +10,7 @@
 #include "app/MessageBoxes.h"
 #include "app/TDBGrid.h"
 #include "app/TDBLookupComboBox.h"
-#include "app/TesterText.h"
+#include "app/QtText.h"
 #include "app/WS_IDS.h"
 #include "link/CompanyNameTransfer.h"
 #include "link/IdListTransfer.h"
@@ -63,8 +63,8 @@ void TIDForm::ReadIDButtonClick() {
 
 void TIDForm::SendIDButtonClick() {
   const QString companyName = Edit3->text();
-  if (!FitsTesterCharacters(companyName)) {
-    ShowInformation(TesterCharactersRefusal("The company name"));
+  if (const std::optional<UnfitCharacter> unfit = FirstUnfitCharacter(CodePoints(companyName))) {
+    ShowInformation(UnfitCharacterRefusal("The company name", *unfit));
     return;
   }
   lastTransfer_ = TransferKind::CompanyName;

@@ -21,8 +21,8 @@ struct CommandRule {
 const std::map<std::string_view, CommandRule>& CommandRules() {
   static const std::map<std::string_view, CommandRule> rules{
       {"groups", {0, 0, {}}},
-      {"export", {1, 2, {"--index", "--force"}}},
-      {"import", {2, 2, {"--index", "--replace"}}},
+      {"export", {1, 2, {"--index", "--force", "--excel"}}},
+      {"import", {2, 2, {"--index", "--replace", "--header", "--no-header"}}},
       {"ports", {0, 0, {"--device"}}},
       {"read", {0, 1, {"--index", "--port", "--device", "--yes", "--search-time", "--csv", "--force"}}},
       {"send", {0, 1, {"--index", "--port", "--device", "--yes", "--search-time", "--verify", "--csv"}}},
@@ -68,6 +68,11 @@ void SetOption(CommandLine& line, std::string_view option, std::string_view valu
     line.searchTime = std::chrono::seconds(WholeNumber(option, value, 1, kLongestSearchSeconds));
   } else if (option == "--force") {
     line.force = true;
+  } else if (option == "--excel") {
+    line.excel = true;
+  } else if (option == "--header" || option == "--no-header") {
+    if (line.header && *line.header != (option == "--header")) Refuse("Give either --header or --no-header, not both");
+    line.header = option == "--header";
   } else if (option == "--replace") {
     line.replace = true;
   } else if (option == "--verify") {
@@ -184,7 +189,11 @@ Options:
   --index N               Choose the group at position N of the list ('groups'
                           shows it) when several groups share a name.
   --force                 export, read --csv: replace FILE when it exists.
+  --excel                 export: write each ID as ="ID", so that a spreadsheet
+                          keeps IDs such as 00123 or =1+1 as text.
   --replace               import: replace the rows of the existing group NAME.
+  --header, --no-header   import: the file's first line is a header, or holds IDs,
+                          when it names a column but not as a header would.
   --port N                read, send, company: use port N (COM N) only.
   --device PATH           read, send, company, ports: use this serial device only,
                           as port 1.
@@ -198,9 +207,11 @@ Options:
   --                      Ends the options: every word after it is an operand, so a
                           name or file may start with '-'.
 
-CSV files: header "Slot,Trailer ID,Vehicle ID" (optional; a Slot column places each
-row in its slot), comma or semicolon separated, UTF-8 or Windows-1252, at most 32
-rows, each ID at most 16 letters, digits, blanks or hyphens.
+CSV files: header "Slot,Trailer ID,Vehicle ID" (optional, any order and spelling such
+as "Trailer,Vehicle"; a Slot column places each row in its slot), separated by commas,
+semicolons or tabs, UTF-8, UTF-16 or Windows-1252. Rows after the 32nd stay in the
+group but are not sent. Each ID holds at most 16 characters of the tester's 8-bit
+(Latin-1) set, control characters excepted; ="ID" is read as ID.
 
 Exit status: 0 success, 1 other failure (a failed write to standard output too),
 2 bad input, 3 store error, 4 tester not found, 5 no reply from the tester,

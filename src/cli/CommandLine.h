@@ -25,6 +25,10 @@ struct CommandLine {
   // read, send: the CSV file that takes the place of a group.
   std::optional<std::string> csv;
   bool force = false;
+  // export: IDs as Excel's text form ="...".
+  bool excel = false;
+  // import: --header or --no-header, when the file's first line is in doubt.
+  std::optional<bool> header;
   bool replace = false;
   bool yes = false;
   // send: read the IDs back afterwards and report the slots that differ.

@@ -91,7 +91,7 @@ ExitStatus ExportGroup(const CommandLine& line) {
   const GroupEntry group = store.FindGroup(name, line.index);
   const IdPairs pairs = InStore("Cannot read the ID list of group " + Quoted(name),
                                 [&] { return ReadIdListRows(store.Folders().idLists, group.tableName, kFields); });
-  WriteCsvOperand(destination, pairs, line.force);
+  WriteCsvOperand(destination, pairs, line.force, line.excel ? CsvCells::ExcelText : CsvCells::Plain);
   if (destination != "-") {
     std::cerr << "Wrote the " << pairs.size() << " rows of group " << Quoted(name) << " to " << destination << ".\n";
   }
@@ -103,7 +103,9 @@ ExitStatus ImportGroup(const CommandLine& line) {
     throw ECommandFailed(ExitStatus::BadInput, "--index chooses the group whose rows --replace replaces; give both.");
   }
   const std::string name = line.replace ? GroupNameOperand(line.operands.at(0)) : NewGroupNameOperand(line.operands.at(0));
-  const IdPairs pairs = ReadCsvOperand(line.operands.at(1));
+  const IdPairs pairs = ReadCsvOperand(line.operands.at(1), !line.header ? CsvHeader::Detect
+                                                          : *line.header ? CsvHeader::Present
+                                                                         : CsvHeader::Absent);
   CommandStore store(StoreTopLevel(line));
   // Checked first on the store as it stands, so that a refused import makes no store and
   // runs no tidy-up; and again once the store is taken, since another writer may have

@@ -4,9 +4,9 @@
 
 #include "cli/ExitStatus.h"
 #include "store/StoreSchema.h"
-#include "store/TesterCharacters.h"
 #include "store/TextDecoding.h"
 #include "tables/FieldText.h"
+#include "tables/TesterText.h"
 
 namespace orvel::cli {
 namespace {
@@ -40,8 +40,8 @@ std::string NewGroupNameOperand(const std::string& utf8) {
 
 std::string CompanyNameOperand(const std::string& utf8) {
   const std::u32string name = CodePoints(utf8, "The company name");
-  if (!FitsTesterCharacters(name)) {
-    throw ECommandFailed(ExitStatus::BadInput, TesterCharactersRefusal("The company name"));
+  if (const std::optional<UnfitCharacter> unfit = FirstUnfitCharacter(name)) {
+    throw ECommandFailed(ExitStatus::BadInput, UnfitCharacterRefusal("The company name", *unfit));
   }
   return EightBitText(name);
 }

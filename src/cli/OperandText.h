@@ -12,8 +12,8 @@ std::string GroupNameOperand(const std::string& utf8);
 // The same for a name the command is about to make a group of: also at most 30 characters.
 std::string NewGroupNameOperand(const std::string& utf8);
 
-// The 8-bit text of a company name given on the command line; control characters and the
-// length are left to the transfer's own check.
+// The 8-bit text of a company name given on the command line, held to the same character
+// rule; the length is left to the transfer's own check.
 std::string CompanyNameOperand(const std::string& utf8);
 
 }  // namespace orvel::cli

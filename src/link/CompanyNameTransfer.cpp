@@ -3,7 +3,7 @@
 #include "link/LinkSession.h"
 #include "link/LinkSessionHost.h"
 #include "link/TransferEnds.h"
-#include "link/WireText.h"
+#include "tables/TesterText.h"
 
 namespace orvel {
 namespace {
@@ -24,7 +24,7 @@ std::optional<std::string> ExchangeCompanyName(LinkSession& session, RequestCode
 }  // namespace
 
 bool SendCompanyName(LinkSession& session, const std::string& companyName) {
-  if (const auto reason = UnsendableTextReason(companyName)) {
+  if (const auto reason = TesterTextFault(companyName)) {
     session.Host().ShowInformation("The company name cannot be sent: it " + *reason + ". Correct it, then send again.");
     return false;
   }

@@ -8,7 +8,7 @@
 #include "link/LinkSession.h"
 #include "link/LinkSessionHost.h"
 #include "link/TransferEnds.h"
-#include "link/WireText.h"
+#include "tables/TesterText.h"
 
 namespace orvel {
 namespace {
@@ -35,7 +35,7 @@ std::optional<std::string> UnsendableRow(const IdPairs& rows) {
   for (std::size_t row = 0; row < rows.size() && row < SlotCount; ++row) {
     for (const auto& [text, column] :
          {std::pair{&rows[row].trailer, kTrailerColumn}, {&rows[row].vehicle, kVehicleColumn}}) {
-      if (const auto reason = UnsendableTextReason(*text)) {
+      if (const auto reason = TesterTextFault(*text)) {
         return "Row " + std::to_string(row + 1) + " cannot be sent: its " + column + " " + *reason +
                ". Correct the row, then send again. Nothing was sent.";
       }

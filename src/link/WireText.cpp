@@ -26,27 +26,6 @@ void PadTo16(std::string& text) {
   }
 }
 
-std::optional<std::string> UnsendableTextReason(std::string_view text) {
-  if (text.size() > IdTextLength) {
-    return "has " + std::to_string(text.size()) + " characters; the tester holds " + std::to_string(IdTextLength);
-  }
-  for (const char character : text) {
-    const auto code = static_cast<unsigned char>(character);
-    if (code >= 0x20 && code != 0x7F) continue;
-    switch (character) {
-      case '\r':
-        return std::string("holds a carriage return");
-      case '\n':
-        return std::string("holds a line feed");
-      case '\t':
-        return std::string("holds a tab");
-      default:
-        return "holds the control character " + std::to_string(code);
-    }
-  }
-  return std::nullopt;
-}
-
 std::string DecodeHexWords(std::string_view hexWords) {
   std::string decoded;
   const std::size_t wordCount = hexWords.size() / HexWordLength;

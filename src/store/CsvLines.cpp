@@ -5,15 +5,18 @@ namespace orvel {
 char CsvSeparatorOf(std::string_view text) {
   std::size_t commas = 0;
   std::size_t semicolons = 0;
+  std::size_t tabs = 0;
   bool quoted = false;
   for (const char c : text) {
     if (c == '"') quoted = !quoted;
     if (quoted) continue;
-    if (c == '\n' && commas + semicolons > 0) break;
+    if (c == '\n' && commas + semicolons + tabs > 0) break;
     commas += c == ',' ? 1 : 0;
     semicolons += c == ';' ? 1 : 0;
+    tabs += c == '\t' ? 1 : 0;
   }
-  return semicolons > 0 && commas == 0 ? ';' : ',';
+  if (semicolons > commas && semicolons >= tabs) return ';';
+  return tabs > commas && tabs > semicolons ? '\t' : ',';
 }
 
 bool CsvLines::Next(CsvLine& line) {

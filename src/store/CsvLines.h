@@ -14,8 +14,8 @@
 namespace orvel {
 
 // Which way the first line that holds anything separates its fields, as spreadsheets
-// save them in different locales: by semicolons when it has semicolons and no commas,
-// else by commas.
+// save them in different locales and as "text" files: by whichever of commas, semicolons
+// and tabs it has most of, commas first when that is in doubt.
 char CsvSeparatorOf(std::string_view text);
 
 // A fault in the quoting of a line: a quoted field that holds a line break, that is

@@ -1,6 +1,7 @@
 #include "store/IdListCsv.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cstdio>
 #include <map>
 #include <optional>
@@ -8,17 +9,19 @@
 #include <vector>
 
 #include "store/CsvLines.h"
-#include "store/IdCharacters.h"
 #include "store/StoreSchema.h"
 #include "store/TextDecoding.h"
 #include "tables/FieldText.h"
+#include "tables/TesterText.h"
 
 namespace orvel {
 namespace {
 
 constexpr std::string_view kUtf8Mark = "\xEF\xBB\xBF";
+constexpr std::string_view kUtf16LittleEndianMark = "\xFF\xFE";
+constexpr std::string_view kUtf16BigEndianMark = "\xFE\xFF";
 constexpr const char* kSlotField = "Slot";
-constexpr const char* kHeaderAdvice = "'Slot,Trailer ID,Vehicle ID' or 'Trailer ID,Vehicle ID', in this order";
+constexpr const char* kExcelTextOpening = "=\"";
 
 std::string Hex(unsigned value, int digits) {
   char text[16];
@@ -26,38 +29,39 @@ std::string Hex(unsigned value, int digits) {
   return text;
 }
 
-std::string CharacterNote(char32_t character) {
-  const std::string code = "U+" + Hex(static_cast<unsigned>(character), 4);
-  if (character == '\t') return "a tab (" + code + ")";
-  if (character < 0x20 || (character >= 0x7F && character <= 0x9F)) return "a control character (" + code + ")";
-  std::string glyph;
-  AppendUtf8(glyph, character);
-  return "'" + glyph + "' (" + code + ")";
-}
-
 // Says where in the file a fault lies and why, and stops the import.
 class Refusal {
  public:
-  explicit Refusal(std::string fileName) : fileName_(std::move(fileName)) {}
+  explicit Refusal(const std::string& fileName) : fileName_(VisibleText(fileName)) {}
 
   void NameColumns(std::vector<std::string> names) { columnNames_ = std::move(names); }
 
   // Column and character count from 1; 0 leaves them out.
   [[noreturn]] void At(int line, int column, int character, const std::string& rule) const {
+    Whole(Place(line, column, character) + ": " + rule);
+  }
+
+  [[noreturn]] void HeaderInDoubt(int line, const std::string& rule) const {
+    throw ECsvHeaderInDoubt(Message(Place(line, 0, 0) + ": " + rule));
+  }
+
+  [[noreturn]] void Whole(const std::string& rule) const { throw ECsvRefused(Message(rule)); }
+
+ private:
+  std::string Place(int line, int column, int character) const {
     std::string place = "line " + std::to_string(line);
     if (column > 0) {
       place += ", column " + std::to_string(column);
       if (static_cast<std::size_t>(column) <= columnNames_.size()) place += " (" + columnNames_[column - 1] + ")";
     }
     if (character > 0) place += ", character " + std::to_string(character);
-    Whole(place + ": " + rule);
+    return place;
   }
 
-  [[noreturn]] void Whole(const std::string& rule) const {
-    throw ECsvRefused("Cannot import '" + fileName_ + "': " + rule + " Nothing was imported.");
+  std::string Message(const std::string& rule) const {
+    return "Cannot import '" + fileName_ + "': " + rule + " Nothing was imported.";
   }
 
- private:
   std::string fileName_;
   std::vector<std::string> columnNames_;
 };
@@ -92,26 +96,33 @@ TextEncoding EncodingOf(std::string_view text, bool marked, const Refusal& refus
   return TextEncoding::Utf8;
 }
 
-std::string SeparatorName(char separator) { return separator == ';' ? "semicolons" : "commas"; }
+std::string SeparatorName(char separator) {
+  return separator == ';' ? "semicolons" : separator == '\t' ? "tabs" : "commas";
+}
 
-// The columns of every line, as the first line that holds anything gives them.
+std::string FieldCount(std::size_t count) { return std::to_string(count) + (count == 1 ? " field" : " fields"); }
+
+// Where each column of every line stands, as the header or the first line's field count
+// gives it.
 struct Layout {
-  bool hasSlot = false;
+  std::optional<std::size_t> slot;
+  std::size_t trailer = 0;
+  std::size_t vehicle = 1;
   std::vector<std::string> names;
 };
 
 std::optional<Layout> LayoutFor(std::size_t fieldCount) {
-  if (fieldCount == 2) return Layout{false, {kTrailerIdField, kVehicleIdField}};
-  if (fieldCount == 3) return Layout{true, {kSlotField, kTrailerIdField, kVehicleIdField}};
+  if (fieldCount == 2) return Layout{std::nullopt, 0, 1, {kTrailerIdField, kVehicleIdField}};
+  if (fieldCount == 3) return Layout{0, 1, 2, {kSlotField, kTrailerIdField, kVehicleIdField}};
   return std::nullopt;
 }
 
 Layout LayoutOf(const CsvLine& line, const Refusal& refusal) {
   if (std::optional<Layout> layout = LayoutFor(line.fields.size())) return *layout;
   refusal.At(line.number, 0, 0,
-             "the line has " + std::to_string(line.fields.size()) + (line.fields.size() == 1 ? " field" : " fields") +
+             "the line has " + FieldCount(line.fields.size()) +
                  "; a line holds two (Trailer ID, Vehicle ID) or three (Slot, Trailer ID, Vehicle ID), separated by "
-                 "commas or by semicolons.");
+                 "commas, semicolons or tabs.");
 }
 
 std::u32string Trimmed(const std::u32string& text) {
@@ -120,27 +131,49 @@ std::u32string Trimmed(const std::u32string& text) {
   return text.substr(first, text.find_last_not_of(U" \t") - first + 1);
 }
 
-bool NamesColumn(const std::u32string& field, const std::string& name) {
-  const std::u32string trimmed = Trimmed(field);
-  return trimmed.size() == name.size() && EqualIgnoringAsciiCase(std::string(trimmed.begin(), trimmed.end()), name) &&
-         std::all_of(trimmed.begin(), trimmed.end(), [](char32_t c) { return c < 0x80; });
+enum class Column { Slot, Trailer, Vehicle };
+
+// The column a header field names, in any case and with any blanks, hyphens or other
+// signs between the words: "Trailer ID", "trailer-id", "Trailer", "Slot No".
+std::optional<Column> ColumnNamed(const std::u32string& field) {
+  static const std::map<std::string, Column> names{
+      {"slot", Column::Slot},          {"slotno", Column::Slot},           {"slotnr", Column::Slot},
+      {"slotnumber", Column::Slot},    {"trailer", Column::Trailer},       {"trailerid", Column::Trailer},
+      {"trailerno", Column::Trailer},  {"trailernumber", Column::Trailer}, {"vehicle", Column::Vehicle},
+      {"vehicleid", Column::Vehicle},  {"vehicleno", Column::Vehicle},    {"vehiclenumber", Column::Vehicle},
+  };
+  std::string words;
+  for (const char32_t c : field) {
+    if (c >= 0x80) return std::nullopt;
+    if (std::isalnum(static_cast<int>(c))) words += static_cast<char>(std::tolower(static_cast<int>(c)));
+  }
+  const auto named = names.find(words);
+  return named == names.end() ? std::nullopt : std::optional<Column>(named->second);
 }
 
-// Whether the line is the header. A line that names a column without being the header
-// (columns swapped, one missing) is refused: read as IDs, it would fill a slot with
-// column names and leave every row's IDs in doubt.
-bool IsHeader(const CsvLine& line, const std::vector<std::u32string>& fields, const Layout& layout,
-              const Refusal& refusal) {
-  bool all = true;
-  bool any = false;
+// The layout a header gives: each field names a column, Trailer ID and Vehicle ID both,
+// none twice.
+std::optional<Layout> HeaderLayout(const std::vector<std::u32string>& fields) {
+  if (fields.size() != 2 && fields.size() != 3) return std::nullopt;
+  std::map<Column, std::size_t> positions;
   for (std::size_t i = 0; i < fields.size(); ++i) {
-    all = all && NamesColumn(fields[i], layout.names[i]);
-    for (const char* name : {kSlotField, kTrailerIdField, kVehicleIdField}) any = any || NamesColumn(fields[i], name);
+    const std::optional<Column> column = ColumnNamed(fields[i]);
+    if (!column || !positions.emplace(*column, i).second) return std::nullopt;
   }
-  if (any && !all) {
-    refusal.At(line.number, 0, 0, std::string("the line looks like a header, but a header is ") + kHeaderAdvice + ".");
+  if (!positions.contains(Column::Trailer) || !positions.contains(Column::Vehicle)) return std::nullopt;
+  Layout layout{std::nullopt, positions[Column::Trailer], positions[Column::Vehicle],
+                std::vector<std::string>(fields.size())};
+  layout.names[layout.trailer] = kTrailerIdField;
+  layout.names[layout.vehicle] = kVehicleIdField;
+  if (const auto slot = positions.find(Column::Slot); slot != positions.end()) {
+    layout.slot = slot->second;
+    layout.names[slot->second] = kSlotField;
   }
-  return all;
+  return layout;
+}
+
+bool NamesAColumn(const std::vector<std::u32string>& fields) {
+  return std::any_of(fields.begin(), fields.end(), [](const std::u32string& field) { return ColumnNamed(field); });
 }
 
 // Reads every field of a line as characters, in the file's encoding.
@@ -187,48 +220,97 @@ class FieldReader {
   const Refusal& refusal_;
 };
 
+// The text of a cell in Excel's text form ="..." (quote marks inside written twice), which
+// keeps a spreadsheet from reading it as a number or a formula; other cells as they stand.
+std::u32string CellText(const std::u32string& field) {
+  if (field.size() < 3 || !field.starts_with(U"=\"") || !field.ends_with(U"\"")) return field;
+  std::u32string text;
+  for (std::size_t i = 2; i + 1 < field.size(); ++i) {
+    if (field[i] == '"' && (i + 2 >= field.size() || field[++i] != '"')) return field;
+    text += field[i];
+  }
+  return text;
+}
+
 int SlotNumber(const std::u32string& field, int line, int column, const Refusal& refusal) {
-  const std::u32string digits = Trimmed(field);
+  const std::u32string digits = Trimmed(CellText(field));
   const bool number = !digits.empty() && digits.size() <= 9 &&
                       std::all_of(digits.begin(), digits.end(), [](char32_t c) { return c >= '0' && c <= '9'; });
   int slot = 0;
   if (number) {
     for (const char32_t digit : digits) slot = slot * 10 + static_cast<int>(digit - '0');
   }
-  if (!number || slot < 1 || slot > kTesterSlots) {
-    std::string shown;
-    for (const char32_t c : field) AppendUtf8(shown, c);
-    refusal.At(line, column, 0,
-               "'" + shown + "' is not a slot number; a slot number is a whole number from 1 to " +
-                   std::to_string(kTesterSlots) + ".");
+  if (!number || slot < 1 || slot > kMostCsvRows) {
+    std::string utf8;
+    for (const char32_t c : field) AppendUtf8(utf8, c);
+    const std::string shown = VisibleText(utf8);
+    const std::string range = "a slot number is a whole number from 1 to " + std::to_string(kMostCsvRows) +
+                              " (the tester holds slots 1 to " + std::to_string(kTesterSlots) +
+                              "; a group may hold more rows).";
+    refusal.At(line, column, 0, "'" + shown + "' is not a slot number; " + range);
   }
   return slot;
 }
 
-// The ID as the store holds it, checked by the grid's rules.
+// The ID as the store holds it, checked by the tester's rule.
 std::string IdText(const std::u32string& field, int line, int column, const Refusal& refusal) {
-  std::string id;
-  for (std::size_t i = 0; i < field.size(); ++i) {
-    const int character = static_cast<int>(i) + 1;
-    if (i == static_cast<std::size_t>(kIdWidth)) {
-      refusal.At(line, column, character,
-                 "an ID holds at most " + std::to_string(kIdWidth) + " characters, and this one has " +
-                     std::to_string(field.size()) + ".");
-    }
-    if (const char* rule = IdCharacterRefusal(field[i])) {
-      refusal.At(line, column, character, "an ID cannot hold " + CharacterNote(field[i]) + ". " + rule + ".");
-    }
-    id += static_cast<char>(field[i]);
+  const std::u32string text = CellText(field);
+  if (text.size() > kTesterTextWidth) {
+    refusal.At(line, column, static_cast<int>(kTesterTextWidth) + 1,
+               "an ID holds at most " + std::to_string(kTesterTextWidth) + " characters, and this one has " +
+                   std::to_string(text.size()) + ".");
   }
-  return id;
+  if (const std::optional<UnfitCharacter> unfit = FirstUnfitCharacter(text)) {
+    refusal.At(line, column, unfit->position,
+               "an ID cannot hold " + CharacterName(unfit->code) + ": " + UnfitCharacterRule(unfit->code) + ".");
+  }
+  return EightBitText(text);
+}
+
+// A UTF-16 file as UTF-8 text, which the rest of the reading takes.
+std::string Utf16AsUtf8(std::string_view bytes, bool bigEndian, const Refusal& refusal) {
+  const DecodedText decoded = DecodeUtf16(bytes, bigEndian);
+  std::string utf8;
+  for (const char32_t c : decoded.characters) AppendUtf8(utf8, c);
+  if (!decoded.complete) {
+    refusal.At(LineOfOffset(utf8, utf8.size()), 0, 0,
+               "the UTF-16 text breaks off after character " + std::to_string(decoded.characters.size()) +
+                   " (a lone surrogate or a last byte without its pair). Save the file again and import it again.");
+  }
+  return utf8;
+}
+
+std::string CsvCell(const std::string& id, CsvCells cells) {
+  const std::string utf8 = Latin1ToUtf8(id.substr(0, id.find_last_not_of(' ') + 1));
+  const bool textForm = !utf8.empty() && (cells == CsvCells::ExcelText || utf8.starts_with(kExcelTextOpening));
+  std::string cell = utf8;
+  if (textForm) {
+    cell = kExcelTextOpening;
+    for (const char c : utf8) cell += c == '"' ? std::string("\"\"") : std::string(1, c);
+    cell += '"';
+    // Excel reads the text form unquoted; quoted, only where a separator or line break needs it.
+    if (utf8.find_first_of(",;\r\n") == std::string::npos) return cell;
+  } else if (utf8.find_first_of(",;\"\r\n") == std::string::npos) {
+    return cell;
+  }
+  std::string quoted = "\"";
+  for (const char c : cell) quoted += c == '"' ? std::string("\"\"") : std::string(1, c);
+  return quoted + "\"";
 }
 
 }  // namespace
 
-IdPairs ParseIdListCsv(std::string_view bytes, const std::string& fileName) {
+IdPairs ParseIdListCsv(std::string_view bytes, const std::string& fileName, CsvHeader header) {
   Refusal refusal(fileName);
-  const bool marked = bytes.starts_with(kUtf8Mark);
-  if (marked) bytes.remove_prefix(kUtf8Mark.size());
+  std::string fromUtf16;
+  bool marked = bytes.starts_with(kUtf8Mark);
+  if (marked) {
+    bytes.remove_prefix(kUtf8Mark.size());
+  } else if (bytes.starts_with(kUtf16LittleEndianMark) || bytes.starts_with(kUtf16BigEndianMark)) {
+    fromUtf16 = Utf16AsUtf8(bytes.substr(2), bytes.starts_with(kUtf16BigEndianMark), refusal);
+    bytes = fromUtf16;
+    marked = true;
+  }
   const TextEncoding encoding = EncodingOf(bytes, marked, refusal);
   const FieldReader reader(encoding, marked, refusal);
   CsvLines lines(bytes, CsvSeparatorOf(bytes), encoding);
@@ -251,9 +333,19 @@ IdPairs ParseIdListCsv(std::string_view bytes, const std::string& fileName) {
       refusal.At(line.number, line.fault->column, line.fault->character, line.fault->rule);
     }
     if (!layout) {
-      layout = LayoutOf(line, refusal);
+      if (const std::optional<Layout> guessed = LayoutFor(line.fields.size())) refusal.NameColumns(guessed->names);
+      const std::vector<std::u32string> fields = reader.Read(line);
+      layout = header == CsvHeader::Absent ? std::nullopt : HeaderLayout(fields);
+      const bool named = layout.has_value();
+      if (!named) layout = LayoutOf(line, refusal);
       refusal.NameColumns(layout->names);
-      if (IsHeader(line, reader.Read(line), *layout, refusal)) {
+      if (!named && header == CsvHeader::Detect && NamesAColumn(fields)) {
+        refusal.HeaderInDoubt(line.number,
+                              "the line names a column, yet it is no header: a header names the columns Trailer "
+                              "ID and Vehicle ID, and Slot if the file has it, each once. Correct the header, or "
+                              "remove the line if it is not one.");
+      }
+      if (named || header == CsvHeader::Present) {
         headerLine = line.number;
         emptyLineBeforeRow = 0;
         continue;
@@ -261,36 +353,36 @@ IdPairs ParseIdListCsv(std::string_view bytes, const std::string& fileName) {
     }
     if (line.fields.size() != layout->names.size()) {
       refusal.At(line.number, 0, 0,
-                 "the line has " + std::to_string(line.fields.size()) + " fields, but the first line has " +
+                 "the line has " + FieldCount(line.fields.size()) + ", but the first line has " +
                      std::to_string(layout->names.size()) + "; every line holds the same fields, separated by " +
                      SeparatorName(lines.Separator()) + ".");
     }
-    if (emptyLineBeforeRow != 0 && !layout->hasSlot) {
+    if (emptyLineBeforeRow != 0 && !layout->slot) {
       refusal.At(emptyLineBeforeRow, 0, 0,
                  std::string("the line is empty, but more rows follow; rows fill the slots in order, so it would "
                              "move every later row up a slot. Write an empty pair as a separator alone ('") +
-                     lines.Separator() + "') or remove the line.");
+                     (lines.Separator() == '\t' ? std::string("a tab") : std::string(1, lines.Separator())) +
+                     "') or remove the line.");
     }
     emptyLineBeforeRow = 0;
-    if (!layout->hasSlot && rows == kTesterSlots) {
-      refusal.At(line.number, 0, 0,
-                 "the file holds more than " + std::to_string(kTesterSlots) + " rows of IDs, and the tester has " +
-                     std::to_string(kTesterSlots) + " slots.");
+    if (!layout->slot && rows == kMostCsvRows) {
+      refusal.At(line.number, 0, 0, "the file holds more than " + std::to_string(kMostCsvRows) + " rows of IDs.");
     }
     const std::vector<std::u32string> fields = reader.Read(line);
-    const int idColumn = layout->hasSlot ? 1 : 0;
     int slot = rows + 1;
-    if (layout->hasSlot) {
-      slot = SlotNumber(fields[0], line.number, 1, refusal);
+    if (layout->slot) {
+      const int column = static_cast<int>(*layout->slot) + 1;
+      slot = SlotNumber(fields[*layout->slot], line.number, column, refusal);
       if (const auto taken = lineOfSlot.find(slot); taken != lineOfSlot.end()) {
-        refusal.At(line.number, 1, 0,
+        refusal.At(line.number, column, 0,
                    "slot " + std::to_string(slot) + " is given twice, on line " + std::to_string(taken->second) +
                        " and here; each slot may be given once.");
       }
       lineOfSlot[slot] = line.number;
     }
-    pairs[slot - 1] = {IdText(fields[idColumn], line.number, idColumn + 1, refusal),
-                       IdText(fields[idColumn + 1], line.number, idColumn + 2, refusal)};
+    if (static_cast<std::size_t>(slot) > pairs.size()) pairs.resize(slot);
+    pairs[slot - 1] = {IdText(fields[layout->trailer], line.number, static_cast<int>(layout->trailer) + 1, refusal),
+                       IdText(fields[layout->vehicle], line.number, static_cast<int>(layout->vehicle) + 1, refusal)};
     ++rows;
   }
   if (!layout) refusal.Whole("the file is empty; it holds no rows of IDs.");
@@ -298,17 +390,11 @@ IdPairs ParseIdListCsv(std::string_view bytes, const std::string& fileName) {
   return pairs;
 }
 
-std::string IdListCsvText(const IdPairs& pairs) {
-  const auto field = [](const std::string& id) {
-    const std::string utf8 = Latin1ToUtf8(id.substr(0, id.find_last_not_of(' ') + 1));
-    if (utf8.find_first_of(",;\"\r\n") == std::string::npos) return utf8;
-    std::string quoted = "\"";
-    for (const char c : utf8) quoted += c == '"' ? std::string("\"\"") : std::string(1, c);
-    return quoted + "\"";
-  };
+std::string IdListCsvText(const IdPairs& pairs, CsvCells cells) {
   std::string text = std::string(kSlotField) + "," + kTrailerIdField + "," + kVehicleIdField + "\r\n";
   for (std::size_t slot = 0; slot < pairs.size(); ++slot) {
-    text += std::to_string(slot + 1) + "," + field(pairs[slot].trailer) + "," + field(pairs[slot].vehicle) + "\r\n";
+    text += std::to_string(slot + 1) + "," + CsvCell(pairs[slot].trailer, cells) + "," +
+            CsvCell(pairs[slot].vehicle, cells) + "\r\n";
   }
   return text;
 }

@@ -9,26 +9,27 @@
 #include <system_error>
 
 #include "store/IdListCsv.h"
-#include "store/StoreSchema.h"
+#include "tables/TesterText.h"
 #include "tables/storage/FileSystem.h"
 
 namespace orvel {
 namespace {
 
-// Far more than any ID list takes: 32 rows of two 16-character IDs, quoted, each
-// character in up to four bytes, with a slot number, are under 5 KiB.
-constexpr std::uintmax_t kLargestCsvBytes = 64 * 1024;
+// More than any ID list the reader takes: its most rows of two 16-character IDs, quoted,
+// with a slot number, are under 8 MiB as UTF-8, and twice that as UTF-16 at most.
+constexpr std::uintmax_t kLargestCsvBytes = 16 * 1024 * 1024;
 
 // Attempts at a free name for the temporary file; names clash only with leftovers.
 constexpr int kTemporaryNameAttempts = 8;
 
 [[noreturn]] void RefuseFile(const std::string& name, const std::string& reason) {
-  throw ECsvRefused("Cannot import '" + name + "': " + reason + ". Nothing was imported.");
+  throw ECsvRefused("Cannot import '" + VisibleText(name) + "': " + reason + ". Nothing was imported.");
 }
 
 std::string TooLarge(std::uintmax_t bytes) {
-  return "the file holds " + std::to_string(bytes) + " bytes, but an ID list of " + std::to_string(kTesterSlots) +
-         " pairs is never larger than " + std::to_string(kLargestCsvBytes / 1024) + " KiB; this is not an ID list";
+  return "the file holds " + std::to_string(bytes) + " bytes, but an ID list of at most " +
+         std::to_string(kMostCsvRows) + " rows is never larger than " +
+         std::to_string(kLargestCsvBytes / (1024 * 1024)) + " MiB; this is not an ID list";
 }
 
 std::string ReadWhole(std::FILE* stream, const std::string& name) {
@@ -84,7 +85,7 @@ std::filesystem::path ReplaceableFile(const std::filesystem::path& file) {
 
 }  // namespace
 
-IdPairs ReadIdListCsvFile(const std::filesystem::path& file) {
+IdPairs ReadIdListCsvFile(const std::filesystem::path& file, CsvHeader header) {
   const std::string name = file.string();
   std::error_code error;
   const std::filesystem::file_status status = std::filesystem::status(file, error);
@@ -96,19 +97,20 @@ IdPairs ReadIdListCsvFile(const std::filesystem::path& file) {
   if (size > kLargestCsvBytes) RefuseFile(name, TooLarge(size));
   const std::unique_ptr<std::FILE, int (*)(std::FILE*)> stream(std::fopen(name.c_str(), "rb"), &std::fclose);
   if (!stream) RefuseFile(name, std::strerror(errno));
-  return ParseIdListCsv(ReadWhole(stream.get(), name), name);
+  return ParseIdListCsv(ReadWhole(stream.get(), name), name, header);
 }
 
-IdPairs ReadIdListCsvStandardInput() {
+IdPairs ReadIdListCsvStandardInput(CsvHeader header) {
   const std::string name = "standard input";
-  return ParseIdListCsv(ReadWhole(stdin, name), name);
+  return ParseIdListCsv(ReadWhole(stdin, name), name, header);
 }
 
-void WriteIdListCsvFile(const std::filesystem::path& named, const IdPairs& pairs, bool replaceExisting) {
+void WriteIdListCsvFile(const std::filesystem::path& named, const IdPairs& pairs, bool replaceExisting,
+                        CsvCells cells) {
   const std::string name = named.string();
   if (!replaceExisting && Exists(named)) throw AlreadyThere(name);
   const std::filesystem::path file = replaceExisting ? ReplaceableFile(named) : named;
-  const std::string text = IdListCsvText(pairs);
+  const std::string text = IdListCsvText(pairs, cells);
 
   std::filesystem::path temporary;
   std::error_code error;

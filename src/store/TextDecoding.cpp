@@ -52,6 +52,33 @@ DecodedText DecodeUtf8Text(std::string_view bytes) {
 
 }  // namespace
 
+DecodedText DecodeUtf16(std::string_view bytes, bool bigEndian) {
+  const auto unitAt = [&](std::size_t at) {
+    const auto first = static_cast<unsigned char>(bytes[at]);
+    const auto second = static_cast<unsigned char>(bytes[at + 1]);
+    return static_cast<char32_t>(bigEndian ? first << 8 | second : second << 8 | first);
+  };
+  const auto isHigh = [](char32_t unit) { return unit >= 0xD800 && unit <= 0xDBFF; };
+  const auto isLow = [](char32_t unit) { return unit >= 0xDC00 && unit <= 0xDFFF; };
+  DecodedText decoded;
+  decoded.characters.reserve(bytes.size() / 2);
+  std::size_t at = 0;
+  for (; at + 1 < bytes.size(); at += 2) {
+    const char32_t unit = unitAt(at);
+    if (isHigh(unit) && at + 3 < bytes.size() && isLow(unitAt(at + 2))) {
+      decoded.characters += 0x10000 + ((unit - 0xD800) << 10) + (unitAt(at + 2) - 0xDC00);
+      at += 2;
+    } else if (isHigh(unit) || isLow(unit)) {
+      decoded.complete = false;
+      return decoded;
+    } else {
+      decoded.characters += unit;
+    }
+  }
+  decoded.complete = at == bytes.size();
+  return decoded;
+}
+
 DecodedText DecodeText(std::string_view bytes, TextEncoding encoding) {
   return encoding == TextEncoding::Utf8 ? DecodeUtf8Text(bytes) : DecodeWindows1252(bytes);
 }

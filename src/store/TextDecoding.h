@@ -23,6 +23,10 @@ struct DecodedText {
 
 DecodedText DecodeText(std::string_view bytes, TextEncoding encoding);
 
+// The characters of UTF-16 text that follows its byte order mark. A lone surrogate or a
+// last byte without its pair has no reading.
+DecodedText DecodeUtf16(std::string_view bytes, bool bigEndian);
+
 // The characters of UTF-8 text; nothing when the bytes are not well-formed UTF-8.
 std::optional<std::u32string> DecodeUtf8(std::string_view bytes);
 

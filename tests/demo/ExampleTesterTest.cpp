@@ -3,7 +3,7 @@
 #include <string>
 
 #include "demo/ExampleTester.h"
-#include "store/IdCharacters.h"
+#include "tables/TesterText.h"
 #include "store/StoreSchema.h"
 
 namespace orvel::demo {
@@ -15,7 +15,7 @@ void ExpectTypeableId(const std::string& id) {
   EXPECT_FALSE(id.empty());
   EXPECT_LE(id.size(), static_cast<std::size_t>(kIdWidth)) << id;
   for (const char character : id) {
-    EXPECT_FALSE(IsRefusedIdCharacter(static_cast<unsigned char>(character))) << id << " holds '" << character << "'";
+    EXPECT_FALSE(IsRefusedTypedCharacter(static_cast<unsigned char>(character))) << id << " holds '" << character << "'";
   }
 }
 

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "store/IdCharacters.h"
+#include "tables/TesterText.h"
 
 namespace orvel::testing {
 namespace {
@@ -39,7 +39,7 @@ NameVerdict JudgeGroupName(const QString& name) {
 
 bool RefusedInId(QChar character) {
   const char16_t code = character.unicode();
-  return code > 0xFF || ControlCharacter(code) || IsRefusedIdCharacter(static_cast<unsigned char>(code));
+  return code > 0xFF || ControlCharacter(code) || IsRefusedTypedCharacter(static_cast<unsigned char>(code));
 }
 
 std::string IdTextKept(const QString& text) {

@@ -79,8 +79,8 @@ TEST_F(CompanyName, NameThatCannotBeSentIsRefusedBeforeTheSession) {
 
   EXPECT_EQ(timeline.Texts("information "),
             (std::vector<std::string>{
-                "The company name cannot be sent: it holds a carriage return. Correct it, then send again.",
-                "The company name cannot be sent: it holds a tab. Correct it, then send again.",
+                "The company name cannot be sent: it holds a carriage return (U+000D) at character 3. Correct it, then send again.",
+                "The company name cannot be sent: it holds a tab (U+0009) at character 2. Correct it, then send again.",
                 "The company name cannot be sent: it has 17 characters; the tester holds 16. Correct it, then "
                 "send again."}));
   EXPECT_TRUE(port.Writes().empty());

@@ -124,11 +124,11 @@ INSTANTIATE_TEST_SUITE_P(
     LinkSession, RowThatCannotBeSent,
     ::testing::Values(
         RefusalCase{"CarriageReturnInATrailerId", 3, true, "AB\rCD",
-                    "Row 3 cannot be sent: its Trailer ID holds a carriage return. Correct the row, then send "
+                    "Row 3 cannot be sent: its Trailer ID holds a carriage return (U+000D) at character 3. Correct the row, then send "
                     "again. Nothing was sent."},
-        RefusalCase{"TabInTheLastVehicleId", 31, false, "AB\tCD", "Row 31 cannot be sent: its Vehicle ID holds a tab."},
+        RefusalCase{"TabInTheLastVehicleId", 31, false, "AB\tCD", "Row 31 cannot be sent: its Vehicle ID holds a tab (U+0009) at character 3."},
         RefusalCase{"EscapeInAVehicleId", 5, false, "\x1B[2J",
-                    "Row 5 cannot be sent: its Vehicle ID holds the control character 27."},
+                    "Row 5 cannot be sent: its Vehicle ID holds a control character (U+001B) at character 1."},
         RefusalCase{"SeventeenCharacters", 7, true, std::string(17, 'T'),
                     "Row 7 cannot be sent: its Trailer ID has 17 characters; the tester holds 16."}),
     CaseName());
