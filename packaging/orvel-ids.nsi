@@ -1,7 +1,8 @@
 ; The Windows installer of Orvel IDs. scripts/windows.sh makes it with
-;   makensis -DVERSION=<version> -DPROGRAM=<OrvelIDs.exe> -DGUIDE=<README.md> -DOUTFILE=<setup.exe> orvel-ids.nsi
-; It installs the program and the user guide for every user, with a Start-menu entry and
-; an uninstaller. The operator's groups live in C:\Kestrin, which the program makes on its
+;   makensis -DVERSION=<version> -DPROGRAM=<OrvelIDs.exe> -DCOMMAND=<orvel-ids.exe> -DGUIDE=<README.md>
+;            -DOUTFILE=<setup.exe> orvel-ids.nsi
+; It installs the program, its command-line companion and the user guide for every user,
+; with a Start-menu entry and an uninstaller. The operator's groups live in C:\Kestrin, which the program makes on its
 ; first start; neither the installer nor the uninstaller touches that folder.
 
 ; A 64-bit installer for the 64-bit program; it also runs where only 64-bit Windows
@@ -28,6 +29,7 @@ Section "Orvel IDs"
   SetOutPath "$INSTDIR"
   ; The window's title comes from the program's file name, so the name stays OrvelIDs.exe.
   File "/oname=OrvelIDs.exe" "${PROGRAM}"
+  File "/oname=orvel-ids.exe" "${COMMAND}"
   File "/oname=README.md" "${GUIDE}"
   WriteUninstaller "$INSTDIR\Uninstall.exe"
 
@@ -52,6 +54,7 @@ SectionEnd
 Section "Uninstall"
   SetShellVarContext all
   Delete "$INSTDIR\OrvelIDs.exe"
+  Delete "$INSTDIR\orvel-ids.exe"
   Delete "$INSTDIR\README.md"
   Delete "$INSTDIR\Uninstall.exe"
   RMDir "$INSTDIR"

@@ -171,12 +171,39 @@ if [ ! -f "$store" ]; then
   exit 1
 fi
 
+# The command line, as a script on Windows uses it: a group imported, sent to a simulated
+# tester on a COM port and verified, read back into another group, compared and exported.
+step "orvel-ids.exe"
+command_line="$build/src/cli/orvel-ids.exe"
+start_simulated_tester 205
+rm -rf "$WINEPREFIX/drive_c/orvel-ids-check"
+orvel_ids() { wine "$command_line" --store 'C:\orvel-ids-check' "$@"; }
+orvel_ids import "Depot North" "$(winepath -w "$root/docs/sample-ids.csv")"
+orvel_ids send "Depot North" --port 205 --yes --verify
+orvel_ids read Copy --port 205 --yes
+orvel_ids diff "Depot North" Copy
+orvel_ids company "Müller & Co" --port 205
+if [ "$(orvel_ids company --port 205 | tr -d '\r')" != "Müller & Co" ]; then
+  echo "orvel-ids.exe did not read back the company name it sent under Wine." >&2
+  exit 1
+fi
+if [ "$(orvel_ids export Copy)" != "$(orvel_ids export "Depot North")" ]; then
+  echo "orvel-ids.exe exported a group read back from the tester unlike the group it sent." >&2
+  exit 1
+fi
+if ! orvel_ids ports | tr -d '\r' | grep -A2 '^COM205' | grep -q 'available'; then
+  echo "orvel-ids.exe ports did not list COM205 as available under Wine:" >&2
+  orvel_ids ports >&2
+  exit 1
+fi
+
 step "packages"
 rm -rf "$package"
 mkdir -p "$package/OrvelIDs-$version"
-cp "$build/src/app/OrvelIDs.exe" "$root/README.md" "$package/OrvelIDs-$version/"
+cp "$build/src/app/OrvelIDs.exe" "$command_line" "$root/README.md" "$package/OrvelIDs-$version/"
 (cd "$package" && cmake -E tar cf "OrvelIDs-$version-windows.zip" --format=zip "OrvelIDs-$version")
-makensis -V2 -DVERSION="$version" -DPROGRAM="$build/src/app/OrvelIDs.exe" -DGUIDE="$root/README.md" \
+makensis -V2 -DVERSION="$version" -DPROGRAM="$build/src/app/OrvelIDs.exe" -DCOMMAND="$command_line" \
+  -DGUIDE="$root/README.md" \
   -DOUTFILE="$package/OrvelIDs-$version-setup.exe" "$root/packaging/orvel-ids.nsi"
 rm -rf "$package/OrvelIDs-$version"
 
@@ -188,14 +215,15 @@ menu="$WINEPREFIX/drive_c/ProgramData/Microsoft/Windows/Start Menu/Programs/Orve
 # The Wine server stays up until this script ends, so waiting is for what each program
 # leaves behind.
 installed_whole() {
-  [ -f "$installed/OrvelIDs.exe" ] && [ -f "$installed/README.md" ] && [ -f "$menu/Orvel IDs.lnk" ]
+  [ -f "$installed/OrvelIDs.exe" ] && [ -f "$installed/orvel-ids.exe" ] && [ -f "$installed/README.md" ] &&
+    [ -f "$menu/Orvel IDs.lnk" ]
 }
 uninstalled() {
   [ ! -e "$installed/OrvelIDs.exe" ] && [ ! -e "$menu" ]
 }
 wine "$package/OrvelIDs-$version-setup.exe" /S
 if ! within 30 installed_whole; then
-  echo "The installer did not install OrvelIDs.exe, README.md and the Start-menu entry in 30 s." >&2
+  echo "The installer did not install OrvelIDs.exe, orvel-ids.exe, README.md and the Start-menu entry in 30 s." >&2
   exit 1
 fi
 # The uninstaller runs from a copy of itself that it starts and does not wait for.

@@ -9,7 +9,7 @@ namespace {
 
 void Show(const PortReport& port) {
   std::string com = "COM" + std::to_string(port.comNumber);
-  com.resize(std::max<std::size_t>(com.size(), 6), ' ');
+  com.resize(std::max<std::size_t>(com.size() + 1, 6), ' ');
   std::cout << com << port.devicePath << '\n';
   if (!port.description.empty()) std::cout << "      " << port.description << '\n';
   std::cout << "      " << port.availabilityText << '\n';

@@ -1,5 +1,5 @@
-// The serial ports as Windows lists them: the ports of its serial device map, with the
-// names the device manager shows where the device's driver gives one.
+// The serial ports as Windows has them: the COM ports whose devices exist, with the names
+// the device manager shows where the device's driver gives one.
 #include "serial/PortInventory.h"
 
 #include <windows.h>
@@ -17,6 +17,8 @@
 namespace orvel {
 namespace {
 
+constexpr std::uint16_t kLastPort = 254;
+
 // The device setup class "Ports (COM & LPT)".
 const GUID kPortsClass = {0x4d36e978, 0xe325, 0x11ce, {0xbf, 0xc1, 0x08, 0x00, 0x2b, 0xe1, 0x03, 0x18}};
 
@@ -28,7 +30,7 @@ std::optional<std::uint16_t> ComNumberOf(const std::wstring& name) {
     if (name[at] < L'0' || name[at] > L'9' || number > 1000) return std::nullopt;
     number = number * 10 + static_cast<unsigned>(name[at] - L'0');
   }
-  if (number == 0 || number > 254) return std::nullopt;
+  if (number == 0 || number > kLastPort) return std::nullopt;
   return static_cast<std::uint16_t>(number);
 }
 
@@ -44,30 +46,8 @@ std::optional<std::wstring> TextValue(HKEY key, const wchar_t* name) {
   return std::wstring(text);
 }
 
-// Every port of the serial device map, which lists each COM port the system has now
-// (Wine's too), described as nothing yet.
-void AddMappedPorts(std::map<std::uint16_t, std::string>& ports) {
-  HKEY map = nullptr;
-  if (::RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"HARDWARE\\DEVICEMAP\\SERIALCOMM", 0, KEY_READ, &map) != ERROR_SUCCESS) {
-    return;
-  }
-  for (DWORD index = 0;; ++index) {
-    wchar_t valueName[256];
-    DWORD valueNameLength = 256;
-    wchar_t portName[64] = {};
-    DWORD bytes = sizeof portName - sizeof(wchar_t);
-    DWORD type = 0;
-    const LONG result = ::RegEnumValueW(map, index, valueName, &valueNameLength, nullptr, &type,
-                                        reinterpret_cast<BYTE*>(portName), &bytes);
-    if (result == ERROR_NO_MORE_ITEMS) break;
-    if (result != ERROR_SUCCESS || type != REG_SZ) continue;
-    if (const auto number = ComNumberOf(portName)) ports.try_emplace(*number);
-  }
-  ::RegCloseKey(map);
-}
-
 // The device manager's name of each port whose driver names one: "USB Serial Port (COM3)".
-void AddDeviceNames(std::map<std::uint16_t, std::string>& ports) {
+void AddDeviceNames(std::map<std::uint16_t, std::string>& names) {
   const HDEVINFO devices = ::SetupDiGetClassDevsW(&kPortsClass, nullptr, nullptr, DIGCF_PRESENT);
   if (devices == INVALID_HANDLE_VALUE) return;
   SP_DEVINFO_DATA device{};
@@ -83,33 +63,39 @@ void AddDeviceNames(std::map<std::uint16_t, std::string>& ports) {
     if (::SetupDiGetDeviceRegistryPropertyW(devices, &device, SPDRP_FRIENDLYNAME, nullptr,
                                             reinterpret_cast<BYTE*>(friendlyName), sizeof friendlyName - sizeof(wchar_t),
                                             nullptr)) {
-      ports[*number] = Utf8FromWide(friendlyName);
-    } else {
-      ports.try_emplace(*number);
+      names[*number] = Utf8FromWide(friendlyName);
     }
   }
   ::SetupDiDestroyDeviceInfoList(devices);
 }
 
-PortReport Report(std::uint16_t comNumber, const std::string& devicePath, std::string description) {
-  const DeviceProbe probe = ProbePortDevice(devicePath);
+PortReport Report(std::uint16_t comNumber, const std::string& devicePath, std::string description,
+                  const DeviceProbe& probe) {
   return {comNumber, devicePath, std::move(description), probe.availability, ProbeText(devicePath, probe)};
 }
 
 }  // namespace
 
+// Every port the search would find: each COM number whose device exists now (Windows
+// creates the device of a COM port only while its hardware is there), with the device
+// manager's name where it has one.
 std::vector<PortReport> SystemPortReports() {
-  std::map<std::uint16_t, std::string> ports;
-  AddMappedPorts(ports);
-  AddDeviceNames(ports);
+  std::map<std::uint16_t, std::string> names;
+  AddDeviceNames(names);
   const PortDeviceMap devices = SystemPortDevices();
   std::vector<PortReport> reports;
-  for (const auto& [number, description] : ports) reports.push_back(Report(number, *devices(number), description));
+  for (std::uint16_t number = 1; number <= kLastPort; ++number) {
+    const std::string path = *devices(number);
+    const DeviceProbe probe = ProbePortDevice(path);
+    const auto name = names.find(number);
+    if (probe.availability == PortAvailability::Missing && name == names.end()) continue;
+    reports.push_back(Report(number, path, name == names.end() ? std::string() : name->second, probe));
+  }
   return reports;
 }
 
 PortReport DescribePortDevice(std::uint16_t comNumber, const std::string& devicePath) {
-  return Report(comNumber, devicePath, {});
+  return Report(comNumber, devicePath, {}, ProbePortDevice(devicePath));
 }
 
 }  // namespace orvel
