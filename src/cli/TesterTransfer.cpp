@@ -61,9 +61,8 @@ std::string WhereSearched(const CommandLine& line) {
   if (host.StopRequested()) throw ECommandFailed(ExitStatus::Cancelled, cancelled);
   switch (session.LastEnd()) {
     case SessionEnd::Failed: {
-      // An out-of-step message says itself what happened and what to do.
       const std::string message = host.LastMessage().value_or("The tester stopped answering");
-      if (message.starts_with(kOutOfStep)) throw ECommandFailed(ExitStatus::NoReply, message);
+      if (FailureExplainsItself(message)) throw ECommandFailed(ExitStatus::NoReply, message);
       throw ECommandFailed(ExitStatus::NoReply, message +
                                                     ": the tester stopped answering. Check the cable and that "
                                                     "the tester is idle, then run the command again.");

@@ -16,6 +16,7 @@ std::optional<std::string> ExchangeCompanyName(LinkSession& session, RequestCode
     if (!session.Begin()) return;
     const ExchangeResult result = session.Exchange(code, CompanyNameAddress, payload);
     if (result.outcome != ExchangeOutcome::Answered) return StopTransfer(session, result.outcome, stops);
+    if (code == RequestCode::Read && FailUnstorableAnswer(session, result.answer, "the company name", "")) return;
     if (ConcludeTransfer(session, successText, stops)) answer = result.answer;
   });
   return answer;

@@ -95,6 +95,8 @@ std::optional<IdPairs> ReadIdList(LinkSession& session, const SlotProgress& prog
       for (std::size_t slot = 0; slot < SlotCount; ++slot) {
         const ExchangeResult result = session.Exchange(RequestCode::Read, address(slot));
         if (result.outcome != ExchangeOutcome::Answered) return StopTransfer(session, result.outcome, ReadStops());
+        const std::string what = std::string("the ") + column + " of slot " + std::to_string(slot + 1);
+        if (FailUnstorableAnswer(session, result.answer, what, kGroupKept)) return;
         (column == kTrailerColumn ? pairs[slot].trailer : pairs[slot].vehicle) = result.answer;
         if (progress) progress(slot + 1, column);
       }

@@ -3,6 +3,7 @@
 #include <stdexcept>
 
 #include "link/LinkSessionHost.h"
+#include "tables/TesterText.h"
 
 namespace orvel {
 
@@ -31,6 +32,19 @@ bool ConcludeTransfer(LinkSession& session, const std::string& successText, cons
     return false;
   }
   session.Succeed(successText);
+  return true;
+}
+
+bool FailureExplainsItself(const std::string& message) {
+  return message.starts_with(kOutOfStep) || message.starts_with(kUnstorableAnswer);
+}
+
+bool FailUnstorableAnswer(LinkSession& session, const std::string& answer, const std::string& what,
+                          const std::string& kept) {
+  const std::optional<std::string> fault = TesterTextFault(answer);
+  if (!fault) return false;
+  session.Fail(std::string(kUnstorableAnswer) + ": " + what + " " + *fault + ". " +
+               (kept.empty() ? std::string() : kept + " ") + "Correct it on the tester, then read again.");
   return true;
 }
 

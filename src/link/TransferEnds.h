@@ -30,4 +30,18 @@ inline constexpr const char* kOutOfStep =
     "The tester's answers came out of step with the requests (an answer came twice, or came late), so they cannot "
     "be trusted.";
 
+// The start of the message of a Read whose answer holds what no ID may hold.
+inline constexpr const char* kUnstorableAnswer = "The tester sent text that cannot be stored as an ID";
+
+// A failure message that says itself what happened and what to do, rather than that the
+// tester stopped answering.
+bool FailureExplainsItself(const std::string& message);
+
+// Fails the Read when an answer holds what no ID may hold (a control character, say),
+// naming it, rather than storing it where no one can see it. `what` names the answer as
+// "the Trailer ID of slot 3"; `kept` says what the failure left as it was. True when it
+// failed.
+bool FailUnstorableAnswer(LinkSession& session, const std::string& answer, const std::string& what,
+                          const std::string& kept);
+
 }  // namespace orvel

@@ -43,6 +43,19 @@ TEST_F(ReadIds, FailureAtTheFifthVehicleIdReturnsNothing) {
   ExpectFailedState("Unable to read data. The group was not changed.");
 }
 
+// A control character would be stored where nobody sees it, and no file could carry the
+// group back in: the Read fails at that ID, naming it.
+TEST_F(ReadIds, AnIdHoldingAControlCharacterFailsTheReadThere) {
+  port.Answer(ReadLine(TrailerAddressOf(2)), ShortFrame("TR\a3"));
+
+  EXPECT_EQ(ReadIdList(session), std::nullopt);
+
+  EXPECT_EQ(port.Writes().back(), ReadLine(TrailerAddressOf(2)));
+  ExpectFailedState("The tester sent text that cannot be stored as an ID: the Trailer ID of slot 3 holds a "
+                    "control character (U+0007) at character 3. The group was not changed. Correct it on the "
+                    "tester, then read again.");
+}
+
 // The first ID is answered only after a re-send; Cancel comes before the next request.
 // No further request goes out, and the part read is not handed over.
 TEST_F(ReadIds, CancelAfterAnAcceptedAnswerStopsBeforeTheNextRequest) {
