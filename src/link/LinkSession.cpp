@@ -172,12 +172,12 @@ void LinkSession::SendRequest(RequestCode code, TesterAddress address, std::stri
   instrumentData_ = AnswerPart(replyData_, kInstrumentDataLength);
   if (port_.IsOpen() && !aborted_) {
     // A frame still arriving is let pass, so that it is not taken for this line's answer.
-    // The wait also gives the line written before this one (the follow-up request) the
-    // time its bytes need to go out, so that the discard below does not cut it off.
     const bool bytesArrived = port_.AwaitQuietInput(host_.PollPeriod() / kQuietParts, AnswerWindow());
     if (bytesArrived && identified_ && !echoesAddress_ && !followUpOwed_) strays_ = true;
     port_.DiscardInput();
-    port_.DiscardOutput();
+    // The follow-up line, written just before the first transfer request without waiting
+    // for its answer, may still be on its way out: it must reach the tester, not be cut off.
+    if (!followUpOwed_) port_.DiscardOutput();
     std::string padded(payload);
     if (code == RequestCode::Write) PadTo16(padded);
     lastRequest_ = BuildRequestLine(code, address, padded);

@@ -97,16 +97,17 @@ void OperatorSequence::PasteIntoCell() {
   Settle();
   IdPair& pair = model_.groups[*model_.shown].rows[static_cast<std::size_t>(row)];
   std::string& cell = column == 0 ? pair.trailer : pair.vehicle;
-  if (!std::any_of(text.begin(), text.end(), RefusedInId)) {
+  // Pasted text is held to what the tester can hold, not to the typing rule's punctuation.
+  if (!std::any_of(text.begin(), text.end(), RefusedInWholeId)) {
     ExpectBoxes({});
     cell = EightBit(text);
     return;
   }
-  // A refused punctuation mark or foreign character is named in a box, as when typed;
-  // control characters may also go without one. The cell then keeps its old text or takes
-  // the pasted one without them, never a refused character.
+  // A foreign character is named in a box; control characters may also go without one.
+  // The cell then keeps its old text or takes the pasted one without them, never a
+  // refused character.
   const bool named =
-      std::any_of(text.begin(), text.end(), [](QChar c) { return RefusedInId(c) && c.unicode() >= 0x20; });
+      std::any_of(text.begin(), text.end(), [](QChar c) { return RefusedInWholeId(c) && c.unicode() >= 0x20; });
   const auto& seen = stepBoxes_->Seen();
   Expect(!named || !seen.empty(), "pasting refused characters showed no box");
   Expect(
@@ -114,7 +115,7 @@ void OperatorSequence::PasteIntoCell() {
       "pasting showed a box other than an information box");
   boxesSeen_ += static_cast<int>(seen.size());
   stepBoxes_.reset();
-  const std::string kept = IdTextKept(text);
+  const std::string kept = IdTextKept(text, RefusedInWholeId);
   const std::string stored = StoredIdList(model_.groups[*model_.shown].table)[static_cast<std::size_t>(row)].*
                              (column == 0 ? &IdPair::trailer : &IdPair::vehicle);
   Expect(stored == cell || stored == kept, "the pasted cell holds \"" + Printable(stored) + "\"");

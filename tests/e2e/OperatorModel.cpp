@@ -30,22 +30,22 @@ void OperatorModel::ForgetGroup(std::size_t index) {
 
 NameVerdict JudgeGroupName(const QString& name) {
   if (name == QStringLiteral("New")) return NameVerdict::Unchanged;
-  const bool unsafe = std::any_of(name.begin(), name.end(), [](QChar character) {
-    return character.unicode() > 0xFF || ControlCharacter(character.unicode());
-  });
+  const bool unsafe = std::any_of(name.begin(), name.end(), RefusedInWholeId);
   if (unsafe) return NameVerdict::UnsafeCharacter;
   return name.size() > kLongestGroupName ? NameVerdict::TooLong : NameVerdict::Accepted;
 }
+
+bool RefusedInWholeId(QChar character) { return character.unicode() > 0xFF || ControlCharacter(character.unicode()); }
 
 bool RefusedInId(QChar character) {
   const char16_t code = character.unicode();
   return code > 0xFF || ControlCharacter(code) || IsRefusedTypedCharacter(static_cast<unsigned char>(code));
 }
 
-std::string IdTextKept(const QString& text) {
+std::string IdTextKept(const QString& text, bool (*refused)(QChar)) {
   QString kept;
   for (const QChar character : text) {
-    if (!RefusedInId(character)) kept += character;
+    if (!refused(character)) kept += character;
   }
   return EightBit(kept);
 }

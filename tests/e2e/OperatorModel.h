@@ -59,8 +59,10 @@ NameVerdict JudgeGroupName(const QString& name);
 // A character no ID may hold, whichever way it enters a cell: punctuation and symbols
 // refused by the grid, control characters, and characters outside the 8-bit set.
 bool RefusedInId(QChar character);
-// text without the characters RefusedInId names, as 8-bit text.
-std::string IdTextKept(const QString& text);
+// Refused in an ID that comes in whole (pasted): only what the tester cannot hold.
+bool RefusedInWholeId(QChar character);
+// text without the characters refused names, as 8-bit text.
+std::string IdTextKept(const QString& text, bool (*refused)(QChar) = RefusedInId);
 
 // The 8-bit text of text whose characters all lie in that set.
 std::string EightBit(const QString& text);

@@ -57,6 +57,10 @@ TEST_F(CompanyName, StaleAnswerTakenFirstIsContradictedByTheReadAskedAgain) {
 
   EXPECT_EQ(ReadCompanyName(session), std::nullopt);
 
+  // The follow-up line, not awaited, is let go out rather than discarded with the output.
+  EXPECT_EQ(timeline.CountAmong("discard output", timeline.FirstIndex("write " + FollowUpLine).value(),
+                                timeline.FirstIndex("write " + ReadLine(CompanyNameAddress)).value()),
+            0);
   EXPECT_EQ(WriteCount(ReadLine(CompanyNameAddress)), 2);
   ExpectFailedState(std::string(kOutOfStep) + " Read again.");
 }
