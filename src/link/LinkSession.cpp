@@ -6,6 +6,7 @@
 #include <span>
 #include <string_view>
 #include <utility>
+#include <vector>
 
 #include "link/LinkPort.h"
 #include "link/LinkSessionHost.h"
@@ -71,6 +72,7 @@ void LinkSession::StartLinkSession() {
   followUpOwed_ = false;
   extraAnswersOwed_ = 0;
   strays_ = false;
+  waitingAfterLastTick_ = 0;
   answers_.clear();
   lastReadAddress_.reset();
   slowestAnswer_ = std::chrono::milliseconds(0);
@@ -265,7 +267,9 @@ void LinkSession::Tick() {
     if (taken.outcome != ReplyOutcome::NothingTaken) replyData_ = taken.dataField;
     if (taken.outcome == ReplyOutcome::TakenAndPassed) replyOk_ = true;
   } else {
-    TakeFrames();
+    // Bytes that have not changed since the last tick: the line stopped a poll ago.
+    TakeFrames(port_.InputCount() == waitingAfterLastTick_);
+    waitingAfterLastTick_ = port_.InputCount();
   }
   // An answer taken in this tick still lets the tick count, as a timer's would.
   if (phase == Phase::Between) return;
@@ -286,7 +290,7 @@ void LinkSession::Tick() {
   host_.Beep();
 }
 
-void LinkSession::TakeFrames() {
+void LinkSession::TakeFrames(bool lineStopped) {
   const std::uint16_t waiting = port_.InputCount();
   if (waiting == LongReplyLength) {
     // A long frame answers only the identification or the follow-up request.
@@ -305,6 +309,10 @@ void LinkSession::TakeFrames() {
     }
     return;
   }
+  if (echoesAddress_ && lineStopped && waiting > ShortReplyLength && waiting % ShortReplyLength != 0) {
+    TakeFramesAfterACutOne(waiting);
+    return;
+  }
   if (waiting != ShortReplyLength) return;
   const TakenReply taken = TakeShortReply(port_);
   if (taken.outcome == ReplyOutcome::TakenAndPassed) {
@@ -313,6 +321,28 @@ void LinkSession::TakeFrames() {
     // A spoilt frame where none is owed is still more than the requests account for.
     RouteShortFrame(std::string());
   }
+}
+
+void LinkSession::TakeFramesAfterACutOne(std::uint16_t waiting) {
+  // A discard that fell in the middle of a frame leaves that frame's tail ahead of the
+  // whole frames after it; once the line has stopped for a poll, the last whole frame ends
+  // where the bytes end. Each frame names its address, so the whole ones are taken, counted
+  // back from the end; the cut one fails its check and is dropped.
+  std::string bytes(waiting, '\0');
+  port_.ReadBlock(std::span<char>(bytes));
+  std::vector<std::string> dataFields;
+  for (std::size_t end = bytes.size(); end >= ShortReplyLength;) {
+    if (end >= LongReplyLength && JudgeTakenFrame(std::string_view(bytes).substr(end - LongReplyLength, LongReplyLength))
+                                          .outcome == ReplyOutcome::TakenAndPassed) {
+      end -= LongReplyLength;  // the follow-up's long answer
+      continue;
+    }
+    const TakenReply taken = JudgeTakenFrame(std::string_view(bytes).substr(end - ShortReplyLength, ShortReplyLength));
+    if (taken.outcome != ReplyOutcome::TakenAndPassed) break;
+    dataFields.insert(dataFields.begin(), taken.dataField);
+    end -= ShortReplyLength;
+  }
+  for (const std::string& dataField : dataFields) RouteShortFrame(dataField);
 }
 
 void LinkSession::RouteShortFrame(const std::string& dataField) {

@@ -157,7 +157,9 @@ class LinkSession {
   // Before a request: lets the answers still owed for earlier lines arrive, and checks
   // that nothing else is on the line. False when the line is out of step.
   bool LineInStepBeforeRequest();
-  void TakeFrames();
+  // lineStopped: no byte has come since the last poll tick.
+  void TakeFrames(bool lineStopped = false);
+  void TakeFramesAfterACutOne(std::uint16_t waiting);
   void RouteShortFrame(const std::string& dataField);
   std::chrono::milliseconds AnswerWindow() const;
   std::chrono::milliseconds GiveUpHorizon() const;
@@ -190,6 +192,8 @@ class LinkSession {
   Clock::time_point extraAnswersBy_{};
   // Bytes came that no request accounts for.
   bool strays_ = false;
+  // The bytes left waiting after the last poll tick took its frames.
+  std::uint16_t waitingAfterLastTick_ = 0;
   // The data field taken for each address answered in this session, and the address the
   // session last asked the tester to read.
   std::map<TesterAddress, std::string> answers_;

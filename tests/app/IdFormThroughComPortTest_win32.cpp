@@ -69,6 +69,7 @@ std::vector<std::string> ReadListLines() {
   std::vector<std::string> lines{test::IdentificationLine, test::FollowUpLine};
   for (std::size_t slot = 0; slot < kSlots; ++slot) lines.push_back(test::ReadLine(test::TrailerAddressOf(slot)));
   for (std::size_t slot = 0; slot < kSlots; ++slot) lines.push_back(test::ReadLine(test::VehicleAddressOf(slot)));
+  lines.push_back(lines.back());  // the last ID asked again, to confirm the answers
   return lines;
 }
 

@@ -65,6 +65,18 @@ TEST_F(CompanyName, StaleAnswerTakenFirstIsContradictedByTheReadAskedAgain) {
   ExpectFailedState(std::string(kOutOfStep) + " Read again.");
 }
 
+// A discard in the middle of the follow-up's answer leaves its tail ahead of the awaited
+// answer: once the line stops, the whole frame is taken from the end, with no re-send.
+TEST_F(CompanyName, AnswerBehindTheTailOfACutFrameIsTakenWithoutAReSend) {
+  port.Answer(IdentificationLine, LongFrameFor(0x0190, SerialOnly2143));
+  const std::string answer = ShortFrameFor(CompanyNameAddress, "ACME");
+  port.Answer(ReadLine(CompanyNameAddress), ShortFrameFor(0x0107, "").substr(14) + answer, 1);
+  port.Answer(ReadLine(CompanyNameAddress), answer, 2);
+
+  EXPECT_EQ(ReadCompanyName(session), "ACME            ");
+  EXPECT_EQ(WriteCount(ReadLine(CompanyNameAddress)), 2);
+}
+
 TEST_F(CompanyName, UnansweredSendLeavesTheSessionFailed) {
   port.Answer("!00002", "");
 
