@@ -89,7 +89,8 @@ TEST(SerialPortLifetimeTest, AThousandOpenUseCloseCyclesLeaveNoDescriptorOrThrea
   }
 
   EXPECT_EQ(EntriesIn("/proc/self/fd"), descriptors);
-  EXPECT_TRUE(Eventually([&] { return EntriesIn("/proc/self/task") == threads; }))
+  // A worker joined just before the count may still have been listed then: fewer is fine.
+  EXPECT_TRUE(Eventually([&] { return EntriesIn("/proc/self/task") <= threads; }))
       << EntriesIn("/proc/self/task") << " threads, " << threads << " before";
 }
 

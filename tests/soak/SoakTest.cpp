@@ -32,6 +32,8 @@ TEST(SoakTest, TransfersUnderRandomFaultsAndTimingsStoreAndSendOnlyTheRightIds) 
   SoakPlan plan;
   plan.transfers = 32;
   plan.transfersPerTester = 8;
+  // Most faults are now recovered from; a higher rate still makes some transfer fail.
+  plan.faultProbability = 0.3;
   std::ostringstream progress;
   const SoakReport report = RunSoak(plan, &progress);
 
