@@ -23,6 +23,12 @@ constexpr DWORD kSerialEvents = EV_RXCHAR | EV_CTS | EV_DSR | EV_RLSD | EV_BREAK
 constexpr DWORD kLineEvents = EV_RXCHAR | EV_BREAK | EV_ERR;
 // The longest a received byte waits in the driver when no event announces it.
 constexpr DWORD kReceivePollMs = 50;
+// The same for a device whose events are not waited for (a pseudo-terminal under Wine,
+// whose every event wait ends in failure after a few milliseconds): it is looked at
+// often enough that a frame starting to arrive shows within a few bytes' time at 9600
+// baud, well inside the quiet time the link waits before each request, and a frame's
+// end shows in the poll tick it arrives in.
+constexpr DWORD kPolledReceiveMs = 5;
 // Event waits that failed in a row, with nothing received in between, after which the
 // device's events are no longer waited for; the receive poll alone then serves.
 constexpr int kFailedWaitsBeforePolling = 3;
@@ -182,7 +188,8 @@ class CommDevice final : public PortDevice {
         writeWatched = true;
       }
     }
-    DWORD timeout = pollInput ? kReceivePollMs : INFINITE;
+    DWORD timeout = INFINITE;
+    if (pollInput) timeout = eventWatched ? kReceivePollMs : kPolledReceiveMs;
     if (outputNow) {
       timeout = 0;
     }
