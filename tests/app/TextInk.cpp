@@ -4,8 +4,6 @@
 #include <QPainter>
 #include <QWidget>
 
-#include "ModalDriver.h"
-
 namespace orvel::testing {
 
 int DarkPixels(const QImage& image) {
@@ -28,10 +26,12 @@ int InkOfText(const QFont& font, const QString& text) {
   return DarkPixels(line);
 }
 
-int InkTypedInto(QWidget* edit, const QString& text) {
-  const int before = DarkPixels(edit->grab().toImage());
-  TypeText(edit, text);
-  return DarkPixels(edit->grab().toImage()) - before;
+::testing::AssertionResult DrawsText(QWidget* edit, const QString& text, int inkBefore) {
+  const int drawn = DarkPixels(edit->grab().toImage()) - inkBefore;
+  const int full = InkOfText(edit->font(), text);
+  if (drawn >= full * 9 / 10) return ::testing::AssertionSuccess();
+  return ::testing::AssertionFailure() << edit->objectName().toStdString() << " (" << edit->metaObject()->className()
+                                       << ") draws " << drawn << " of the text's " << full << " dark pixels";
 }
 
 }  // namespace orvel::testing
