@@ -1,19 +1,21 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds the screenshot maker and makes the user guide's
 # pictures of the windows in docs/screenshots, on a virtual X display (Xvfb) with a
-# simulated tester and a throw-away ID store; then the start window of the Windows build
-# under Wine (scripts/windows.sh makes that build when it is missing).
+# simulated tester and a throw-away ID store; then the same tour of the Windows build
+# under Wine, in a Wine prefix of its own (scripts/windows.sh makes that build when it is
+# missing).
 # ORVEL_BUILD_DIR, when set, names another build folder.
 set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 build="${ORVEL_BUILD_DIR:-$root/build/release}"
 # xvfb-run needs xauth beside the virtual display.
-# xwd, xwininfo and netpbm take the picture of the Windows program's window; --windows,
-# so that the Windows build it may need does not stop halfway to ask for its packages.
-"$root/scripts/install-deps.sh" --windows xvfb xauth x11-apps x11-utils netpbm
+# xdotool works the Windows program's windows, xwd and netpbm take their pictures;
+# --windows, so that the Windows build it may need does not stop halfway to ask for its
+# packages.
+"$root/scripts/install-deps.sh" --windows xvfb xauth x11-apps x11-utils netpbm xdotool
 
 cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DORVEL_WERROR=OFF
-cmake --build "$build" --target orvel-screenshots
+cmake --build "$build" --target orvel-screenshots orvel-tester-sim
 
 output="$root/docs/screenshots"
 rm -f "$output"/*.png
@@ -24,8 +26,10 @@ env -u QT_QPA_PLATFORMTHEME -u QT_STYLE_OVERRIDE -u QT_SCALE_FACTOR LANG=C.UTF-8
 
 windows="$root/build/windows"
 [ -f "$windows/build/src/app/OrvelIDs.exe" ] || "$root/scripts/windows.sh"
-WINEPREFIX="$windows/wine" WINEDEBUG=-all LANG=C.UTF-8 \
-  xvfb-run --auto-servernum --server-args="-screen 0 1280x1024x24" \
-  "$root/scripts/screenshot-wine-window.sh" "$windows/build/src/app/OrvelIDs.exe" "Orvel IDs" \
-  "$output/windows-start-window.png"
+# The tour's prefix is not the tests': the tour sets COM1 and C:\Kestrin as it needs them.
+export WINEPREFIX="$windows/wine-tour" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" LANG=C.UTF-8
+[ -f "$WINEPREFIX/system.reg" ] || env -u DISPLAY wineboot --init
+xvfb-run --auto-servernum --server-args="-screen 0 1280x1024x24" \
+  "$root/scripts/screenshot-wine-tour.sh" "$windows/build/src/app/OrvelIDs.exe" \
+  "$build/tools/simulator/orvel-tester-sim" "$output"
 ls "$output"

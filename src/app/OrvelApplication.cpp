@@ -4,6 +4,7 @@
 
 #include "app/ApplicationTitle.h"
 #include "app/ErrorReport.h"
+#include "app/StandInFont.h"
 
 namespace orvel {
 namespace {
@@ -26,6 +27,7 @@ class OrvelStyle : public QProxyStyle {
 OrvelApplication::OrvelApplication(int& argc, char** argv) : QApplication(argc, argv) {
   SetApplicationTitle(ApplicationTitleFromExecutable(applicationFilePath().toStdString()));
   setStyle(new OrvelStyle);
+  StandInForMissingFontFamilies();
 }
 
 bool OrvelApplication::notify(QObject* receiver, QEvent* event) {

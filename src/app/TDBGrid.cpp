@@ -83,7 +83,7 @@ TDBGrid::TDBGrid(TDataSource& dataSource, QWidget* parent)
   setTabKeyNavigation(false);
   setEditTriggers(QAbstractItemView::AnyKeyPressed | QAbstractItemView::EditKeyPressed |
                   QAbstractItemView::DoubleClicked);
-  verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 4);
+  FitRowsToFont();
   connect(model_, &DataSourceTableModel::cursorChanged, this, &TDBGrid::FollowTableCursor);
   connect(
       model_, &DataSourceTableModel::textRefused, this,
@@ -91,6 +91,21 @@ TDBGrid::TDBGrid(TDataSource& dataSource, QWidget* parent)
 }
 
 TTable* TDBGrid::ShownTable() const { return model_->ShownTable(); }
+
+void TDBGrid::changeEvent(QEvent* event) {
+  QTableView::changeEvent(event);
+  // The grid's own font is set once the grid is made; the rows follow it, not the
+  // platform's default font.
+  if (event->type() == QEvent::FontChange) FitRowsToFont();
+}
+
+void TDBGrid::FitRowsToFont() {
+  const int rowHeight = fontMetrics().height() + 4;
+  // The Windows style makes rows no lower than its own header text needs, which is
+  // taller than the grid's font.
+  verticalHeader()->setMinimumSectionSize(rowHeight);
+  verticalHeader()->setDefaultSectionSize(rowHeight);
+}
 
 const TField* TDBGrid::CurrentField() const {
   TTable* table = ShownTable();

@@ -57,11 +57,13 @@ class TDBGrid : public QTableView {
   bool eventFilter(QObject* watched, QEvent* event) override;
   void focusOutEvent(QFocusEvent* event) override;
   void closeEditor(QWidget* editor, QAbstractItemDelegate::EndEditHint hint) override;
+  void changeEvent(QEvent* event) override;
 
  private:
   friend class GridDelegate;
 
   void FollowTableCursor();
+  void FitRowsToFont();
   void EditorOpened(QWidget* editor);
   // Stores the open cell editor's text into the row and closes the editor; false, with
   // the editor left open, when the row cannot take the text.

@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <array>
+#include <chrono>
 #include <mutex>
 #include <new>
 #include <utility>
@@ -23,6 +24,15 @@ constexpr DWORD kSerialEvents = EV_RXCHAR | EV_CTS | EV_DSR | EV_RLSD | EV_BREAK
 constexpr DWORD kLineEvents = EV_RXCHAR | EV_BREAK | EV_ERR;
 // The longest a received byte waits in the driver when no event announces it.
 constexpr DWORD kReceivePollMs = 50;
+// The same for a device whose events are not waited for (a pseudo-terminal under Wine,
+// whose every event wait ends in failure after a few milliseconds), for a while after
+// the line was last used: during an exchange it is looked at often enough that a frame
+// starting to arrive shows within a few bytes' time at 9600 baud, well inside the quiet
+// time the link waits before each request, and a frame's end shows in the poll tick it
+// arrives in. A line left quiet goes back to the slower poll, which keeps an open port
+// from costing processor time.
+constexpr DWORD kPolledReceiveMs = 5;
+constexpr std::chrono::milliseconds kBriskPollingAfterUse{500};
 // Event waits that failed in a row, with nothing received in between, after which the
 // device's events are no longer waited for; the receive poll alone then serves.
 constexpr int kFailedWaitsBeforePolling = 3;
@@ -182,7 +192,11 @@ class CommDevice final : public PortDevice {
         writeWatched = true;
       }
     }
-    DWORD timeout = pollInput ? kReceivePollMs : INFINITE;
+    DWORD timeout = INFINITE;
+    if (pollInput) {
+      const bool brisk = !eventWatched && std::chrono::steady_clock::now() - lastUse_ < kBriskPollingAfterUse;
+      timeout = brisk ? kPolledReceiveMs : kReceivePollMs;
+    }
     if (outputNow) {
       timeout = 0;
     }
@@ -226,6 +240,7 @@ class CommDevice final : public PortDevice {
       return Failed(::GetLastError(), 0);
     }
     if (received > 0) {
+      lastUse_ = std::chrono::steady_clock::now();
       failedEventWaits_ = 0;
     }
     return {.bytes = received};
@@ -243,6 +258,7 @@ class CommDevice final : public PortDevice {
     // be emptied by a discard while the driver still reads from the copy.
     const auto length = static_cast<DWORD>(std::min(bytes.size(), writeBuffer_.size()));
     std::copy_n(bytes.begin(), length, writeBuffer_.begin());
+    lastUse_ = std::chrono::steady_clock::now();
     OVERLAPPED* const operation = writing_.Start();
     if (::WriteFile(device_.Get(), writeBuffer_.data(), length, nullptr, operation)) {
       DWORD written = 0;
@@ -360,6 +376,8 @@ class CommDevice final : public PortDevice {
   bool eventWaitPending_ = false;
   EventWatch watch_ = EventWatch::AllEvents;
   int failedEventWaits_ = 0;
+  // When the last bytes were received or handed over for sending.
+  std::chrono::steady_clock::time_point lastUse_{};
   Completion reading_;
 
   // The write in progress, which a discard on the user-interface thread may end.

@@ -4,7 +4,6 @@
 #include <QDialog>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPainter>
 #include <QPointer>
 #include <QPushButton>
 #include <QScreen>
@@ -12,6 +11,7 @@
 #include <QTest>
 
 #include "ModalDriver.h"
+#include "TextInk.h"
 #include "app/InputBox.h"
 #include "app/MessageBoxes.h"
 
@@ -78,14 +78,6 @@ TEST(Boxes, InformationBoxClosesWithEnterOrEsc) {
   EXPECT_EQ(driver.Seen()[1].text, "Unable to read data");
 }
 
-int DarkPixels(const QImage& image) {
-  int dark = 0;
-  for (int y = 0; y < image.height(); ++y) {
-    for (int x = 0; x < image.width(); ++x) dark += qGray(image.pixel(x, y)) < 128 ? 1 : 0;
-  }
-  return dark;
-}
-
 // The text a box shows, measured by its ink: a long name without blanks is broken over
 // lines no wider than half the screen, and every bit of it is on show.
 TEST(Boxes, AWordLongerThanALineIsBrokenNeverCut) {
@@ -100,15 +92,8 @@ TEST(Boxes, AWordLongerThanALineIsBrokenNeverCut) {
     ASSERT_NE(label, nullptr);
     given = label->width();
     needed = label->fontMetrics().horizontalAdvance(name);
-    shownInk = DarkPixels(label->grab().toImage());
-    QImage oneLine(needed + 8, label->fontMetrics().height() + 8, QImage::Format_RGB32);
-    oneLine.fill(Qt::white);
-    QPainter painter(&oneLine);
-    painter.setFont(label->font());
-    painter.setPen(Qt::black);
-    painter.drawText(4, 4 + label->fontMetrics().ascent(), name);
-    painter.end();
-    fullInk = DarkPixels(oneLine);
+    shownInk = testing::DarkPixels(label->grab().toImage());
+    fullInk = testing::InkOfText(label->font(), name);
     PressKey(box, Qt::Key_Return);
   });
   ShowInformation(name.toStdString());

@@ -15,6 +15,7 @@
 
 #include "IDFormFixture.h"
 #include "ModalDriver.h"
+#include "TextInk.h"
 #include "app/DataSourceTableModel.h"
 #include "app/Identities.h"
 #include "app/TDBGrid.h"
@@ -417,6 +418,44 @@ TEST_F(IDForm, DamagedGroupTableIsReportedAndTheWindowStillOpens) {
   EXPECT_TRUE(window.isVisible());
   EXPECT_FALSE(window.IDGroupTable.Active());
   EXPECT_TRUE(window.TrailerFieldName.empty());
+}
+
+// What is typed shows in the New-group box, the company name and the grid's cell editor,
+// measured by its ink: a font the host cannot draw into them leaves them blank, the text
+// still stored. The text fits the narrowest box.
+TEST_F(IDForm, TypedTextIsDrawnInEveryEditBox) {
+  OpenForm();
+  const QString text = QStringLiteral("M\u00DCLLER 7");
+  const auto typeAndCheck = [&text](QWidget* edit) {
+    const int inkBefore = testing::DarkPixels(edit->grab().toImage());
+    testing::TypeText(edit, text);
+    EXPECT_TRUE(testing::DrawsText(edit, text, inkBefore));
+  };
+  ModalDriver driver;
+  driver.Then([&](QWidget* box) {
+    PressKey(box, Qt::Key_Delete);
+    typeAndCheck(box->focusWidget());
+    PressKey(box, Qt::Key_Return);
+  });
+  QTest::mouseClick(form->NewGroupButton, Qt::LeftButton);
+  ASSERT_EQ(driver.Answered(), 1);
+  ClickPage(form->CompanyIDTab);
+  typeAndCheck(form->Edit3);
+
+  ChooseGroupByDropDown(0);
+  QApplication::setActiveWindow(form);
+  form->IDGrid->setCurrentIndex(form->IDGrid->Model().index(0, 0));
+  TypeIntoGrid(text);
+  auto* editor = qobject_cast<QLineEdit*>(QApplication::focusWidget());
+  ASSERT_NE(editor, nullptr) << "no cell editor opened";
+  EXPECT_TRUE(testing::DrawsText(editor, text));
+}
+
+// No caption is cut off by its button, in whatever font the host draws it.
+TEST_F(IDForm, EveryButtonCaptionFitsItsButton) {
+  for (const QPushButton* button : OpenForm().findChildren<QPushButton*>()) {
+    EXPECT_LT(button->fontMetrics().horizontalAdvance(button->text()), button->width()) << button->text().toStdString();
+  }
 }
 
 TEST(StartWindow, EachStartBuildsAFreshConfigureWindow) {
