@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Installs the Debian 12 packages that building, running and testing Orvel IDs need, and
 # any further packages named as arguments; --fuzz adds the fuzzers' compiler and runtime,
-# --windows the Windows cross build's compilers, Wine, NSIS, GoogleTest's source, socat and
-# xz (the Windows kit is a .tar.xz, and a minimal Debian has no xz).
+# --windows the Windows cross build's compilers, Wine, NSIS, GoogleTest's source, socat, xz
+# (the Windows kit is a .tar.xz, and a minimal Debian has no xz) and the condensed DejaVu
+# fonts built into the Windows program.
 # As root it installs what is missing; otherwise it prints the command to run as root and
 # stops, so that a long build never stops halfway to ask for a package.
 set -euo pipefail
@@ -16,7 +17,7 @@ packages=(
 for argument in "$@"; do
   case "$argument" in
     --fuzz) packages+=(clang-14 libfuzzer-14-dev libclang-rt-14-dev) ;;
-    --windows) packages+=(mingw-w64 wine64 wine nsis googletest socat xz-utils) ;;
+    --windows) packages+=(mingw-w64 wine64 wine nsis googletest socat xz-utils fonts-dejavu-extra) ;;
     *) packages+=("$argument") ;;
   esac
 done

@@ -13,7 +13,7 @@ namespace orvel {
 namespace {
 
 // The font files built into the program (src/app/CMakeLists.txt).
-constexpr const char* kStandInFiles[] = {":/fonts/DejaVuSans.ttf", ":/fonts/DejaVuSans-Bold.ttf"};
+constexpr const char* kStandInFiles[] = {":/fonts/DejaVuSansCondensed.ttf", ":/fonts/DejaVuSansCondensed-Bold.ttf"};
 constexpr const char* kRequestedFamilies[] = {"Verdana", "Tahoma", "MS Sans Serif"};
 
 // Windows draws some names in another family it names in the registry: the dialog font
