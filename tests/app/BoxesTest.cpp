@@ -9,6 +9,8 @@
 #include <QScreen>
 #include <QStyle>
 #include <QTest>
+#include <QToolTip>
+#include <algorithm>
 
 #include "ModalDriver.h"
 #include "TextInk.h"
@@ -103,8 +105,21 @@ TEST(Boxes, AWordLongerThanALineIsBrokenNeverCut) {
   EXPECT_GE(shownInk, fullInk * 97 / 100) << "shown " << shownInk << " of " << fullInk << " dark pixels";
 }
 
-TEST(Boxes, TooltipsShowAfterHalfASecond) {
+// A tooltip's text is drawn in the system's tooltip colour, whatever colour the style's
+// visual theme gives it (a tooltip draws with the inactive colours).
+TEST(Boxes, TooltipsShowAfterHalfASecondInTheSystemsColour) {
   EXPECT_EQ(QApplication::style()->styleHint(QStyle::SH_ToolTip_WakeUpDelay), 500);
+  QWidget window;
+  window.show();
+  QToolTip::showText(window.mapToGlobal(QPoint(5, 5)), "Delete the selected group", &window);
+  const auto shown = QApplication::topLevelWidgets();
+  const auto tip = std::find_if(shown.begin(), shown.end(), [](QWidget* w) { return w->windowType() == Qt::ToolTip; });
+  ASSERT_NE(tip, shown.end());
+  const auto textColour = [](const QPalette& palette) {
+    return palette.color(QPalette::Inactive, QPalette::ToolTipText).name();
+  };
+  EXPECT_EQ(textColour((*tip)->palette()).toStdString(), textColour(QToolTip::palette()).toStdString());
+  QToolTip::hideText();
 }
 
 // A notice that comes while a modal window is open (a refused serial port during the port

@@ -366,7 +366,8 @@ TEST_F(IDForm, GroupNamesWithControlOrForeignCharactersAreRefusedAndNothingIsSto
        QString::fromUtf8("The group name cannot hold its character 7, the character U+1F69A: the tester's "
                          "character set has no such character; use only letters, digits and "
                          "signs of the Western European (Latin-1) character set. Please remove it.")},
-      {QString::fromUtf8("\u0394\u03AD\u03BB\u03C4\u03B1 \u041F\u0430\u0440\u043A"), "character 1, the character U+0394"},
+      {QString::fromUtf8("\u0394\u03AD\u03BB\u03C4\u03B1 \u041F\u0430\u0440\u043A"),
+       "character 1, the character U+0394"},
       {QStringLiteral("Fleet\tA"),
        "The group name cannot hold its character 6, a tab (U+0009): control characters cannot be stored. Please "
        "remove it."},
