@@ -129,10 +129,12 @@ void TIDForm::BuildControls() {
   PageControl1->tabBar()->setExpanding(false);
   // All three tabs stay in view with whatever font stands in for the requested one.
   PageControl1->tabBar()->setUsesScrollButtons(false);
-  PageControl1->setStyleSheet(QStringLiteral("QTabBar::tab { padding: 2px 5px; }"));
   BuildGroupNamePage();
   BuildCompanyNamePage();
   BuildStatusPage();
+  // Set once the pages are in place: a page that joins a styled tab control keeps the
+  // application's font instead of the window's.
+  PageControl1->setStyleSheet(QStringLiteral("QTabBar::tab { padding: 2px 5px; }"));
   BuildGridMenu();
 
   for (QWidget* child : findChildren<QWidget*>()) child->setToolTipDuration(kTooltipDurationMs);

@@ -6,7 +6,9 @@
 #include <QCoreApplication>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPalette>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QStyleFactory>
 #include <QStyleOptionButton>
 #include <QTabWidget>
@@ -21,6 +23,7 @@
 #include "TextInk.h"
 #include "app/DataSourceTableModel.h"
 #include "app/Identities.h"
+#include "app/OrvelStyle.h"
 #include "app/TDBGrid.h"
 #include "app/TDBLookupComboBox.h"
 #include "tables/TTable.h"
@@ -425,15 +428,35 @@ TEST_F(IDForm, DamagedGroupTableIsReportedAndTheWindowStillOpens) {
 }
 
 // What is typed shows in the New-group box, the company name and the grid's cell editor,
-// measured by its ink: a font the host cannot draw into them leaves them blank, the text
-// still stored. The text fits the narrowest box.
-TEST_F(IDForm, TypedTextIsDrawnInEveryEditBox) {
+// measured by its ink: a font the host cannot draw into them, or a box painted light
+// under the light text of a dark colour scheme, leaves them blank, the text still stored.
+// The text fits the narrowest box.
+class TypedText : public testing::IDFormFixture, public ::testing::WithParamInterface<bool> {};
+
+QPalette LightTextOnDark() {
+  QPalette scheme = QApplication::palette();
+  for (const auto role : {QPalette::Text, QPalette::WindowText, QPalette::ButtonText}) scheme.setColor(role, Qt::white);
+  for (const auto role : {QPalette::Base, QPalette::Window, QPalette::Button})
+    scheme.setColor(role, QColor(30, 30, 30));
+  return scheme;
+}
+
+INSTANTIATE_TEST_SUITE_P(HostAndDarkColourSchemes, TypedText, ::testing::Bool());
+
+TEST_P(TypedText, IsDrawnInEveryEditBox) {
+  const QPalette hostScheme = QApplication::palette();
+  if (GetParam()) QApplication::setPalette(LightTextOnDark());
+  const auto restoreScheme = qScopeGuard([&] { QApplication::setPalette(hostScheme); });
   OpenForm();
   const QString text = QStringLiteral("M\u00DCLLER 7");
-  const auto typeAndCheck = [&text](QWidget* edit) {
-    const int inkBefore = testing::DarkPixels(edit->grab().toImage());
+  // Drawn in the style the Windows program draws them with, where the host has it.
+  OrvelStyle windowsStyle(QStringLiteral("windowsvista"));
+  const auto typeAndCheck = [&](QWidget* edit) {
+    edit->setStyle(&windowsStyle);
+    const int inkBefore = testing::TextInkShown(edit);
     testing::TypeText(edit, text);
     EXPECT_TRUE(testing::DrawsText(edit, text, inkBefore));
+    edit->setStyle(nullptr);
   };
   ModalDriver driver;
   driver.Then([&](QWidget* box) {
@@ -452,7 +475,9 @@ TEST_F(IDForm, TypedTextIsDrawnInEveryEditBox) {
   TypeIntoGrid(text);
   auto* editor = qobject_cast<QLineEdit*>(QApplication::focusWidget());
   ASSERT_NE(editor, nullptr) << "no cell editor opened";
+  editor->setStyle(&windowsStyle);
   EXPECT_TRUE(testing::DrawsText(editor, text));
+  editor->setStyle(nullptr);
 }
 
 // No caption runs under its button's frame, in whatever font the host draws it, in the
