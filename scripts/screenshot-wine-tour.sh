@@ -20,16 +20,7 @@ finish() {
 }
 trap finish EXIT
 
-# within SECONDS COMMAND...: runs COMMAND every 0.1 s until it succeeds, for at most SECONDS.
-within() {
-  local tries=$(($1 * 10)) _
-  shift
-  for _ in $(seq "$tries"); do
-    "$@" && return 0
-    sleep 0.1
-  done
-  return 1
-}
+source "$(dirname "${BASH_SOURCE[0]}")/within.sh"
 window_named() { xdotool search --name "^$1\$" 2>/dev/null | head -1; }
 shown() { [ -n "$(window_named "$1")" ]; }
 await_window() {

@@ -34,16 +34,7 @@ started="$(seconds)"
 step() {
   echo "==== windows: $1 ($(($(seconds) - started)) s) ===="
 }
-# within SECONDS COMMAND...: runs COMMAND every 0.1 s until it succeeds, for at most SECONDS.
-within() {
-  local tries=$(($1 * 10)) _
-  shift
-  for _ in $(seq "$tries"); do
-    "$@" && return 0
-    sleep 0.1
-  done
-  return 1
-}
+source "$(dirname "${BASH_SOURCE[0]}")/within.sh"
 
 step "kit"
 if [ ! -f "$kit/.unpacked" ] || [ "$archive" -nt "$kit/.unpacked" ]; then
