@@ -190,6 +190,20 @@ if ! orvel_ids ports | tr -d '\r' | grep -A2 '^COM205' | grep -q 'available'; th
   orvel_ids ports >&2
   exit 1
 fi
+# Ctrl+C, as the console's control handler gets it, cancels a transfer: here a Read into a
+# new group, during the search on a line where no tester answers. The group goes again.
+start_pty_pair 206 207
+wine "$command_line" --store 'C:\orvel-ids-check' read Yard --port 206 --yes 2>"$out/ctrl-c.log" &
+reader="$!"
+within 30 grep -q "Looking for instrument" "$out/ctrl-c.log"
+kill -INT "$reader"
+status=0
+wait "$reader" || status="$?"
+if [ "$status" -ne 6 ] || orvel_ids groups | grep -q Yard; then
+  echo "Ctrl+C did not cancel orvel-ids.exe read (exit status $status, 6 expected) or left its group:" >&2
+  cat "$out/ctrl-c.log" >&2
+  exit 1
+fi
 
 step "packages"
 rm -rf "$package"

@@ -16,6 +16,7 @@
 #include "TextInk.h"
 #include "app/InputBox.h"
 #include "app/MessageBoxes.h"
+#include "app/OrvelStyle.h"
 
 namespace orvel {
 namespace {
@@ -115,10 +116,13 @@ TEST(Boxes, TooltipsShowAfterHalfASecondInTheSystemsColour) {
   const auto shown = QApplication::topLevelWidgets();
   const auto tip = std::find_if(shown.begin(), shown.end(), [](QWidget* w) { return w->windowType() == Qt::ToolTip; });
   ASSERT_NE(tip, shown.end());
+  OrvelStyle windowsStyle(QStringLiteral("windowsvista"));  // the Windows program's, where the host has it
+  (*tip)->setStyle(&windowsStyle);
   const auto textColour = [](const QPalette& palette) {
     return palette.color(QPalette::Inactive, QPalette::ToolTipText).name();
   };
   EXPECT_EQ(textColour((*tip)->palette()).toStdString(), textColour(QToolTip::palette()).toStdString());
+  (*tip)->setStyle(nullptr);
   QToolTip::hideText();
 }
 

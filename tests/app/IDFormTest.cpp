@@ -432,20 +432,14 @@ TEST_F(IDForm, DamagedGroupTableIsReportedAndTheWindowStillOpens) {
 // under the light text of a dark colour scheme, leaves them blank, the text still stored.
 // The text fits the narrowest box.
 class TypedText : public testing::IDFormFixture, public ::testing::WithParamInterface<bool> {};
-
-QPalette LightTextOnDark() {
-  QPalette scheme = QApplication::palette();
-  for (const auto role : {QPalette::Text, QPalette::WindowText, QPalette::ButtonText}) scheme.setColor(role, Qt::white);
-  for (const auto role : {QPalette::Base, QPalette::Window, QPalette::Button})
-    scheme.setColor(role, QColor(30, 30, 30));
-  return scheme;
-}
-
 INSTANTIATE_TEST_SUITE_P(HostAndDarkColourSchemes, TypedText, ::testing::Bool());
 
 TEST_P(TypedText, IsDrawnInEveryEditBox) {
   const QPalette hostScheme = QApplication::palette();
-  if (GetParam()) QApplication::setPalette(LightTextOnDark());
+  QPalette lightTextOnDark = hostScheme;
+  lightTextOnDark.setColor(QPalette::Text, Qt::white);
+  lightTextOnDark.setColor(QPalette::Base, QColor(30, 30, 30));
+  if (GetParam()) QApplication::setPalette(lightTextOnDark);
   const auto restoreScheme = qScopeGuard([&] { QApplication::setPalette(hostScheme); });
   OpenForm();
   const QString text = QStringLiteral("M\u00DCLLER 7");

@@ -6,23 +6,18 @@
 
 namespace orvel::testing {
 
-namespace {
-
-int PixelsOnInksSide(const QImage& image, const QColor& ink) {
-  const bool darkInk = qGray(ink.rgb()) < 128;
-  int count = 0;
+int DarkPixels(const QImage& image) {
+  int dark = 0;
   for (int y = 0; y < image.height(); ++y) {
-    for (int x = 0; x < image.width(); ++x) count += (qGray(image.pixel(x, y)) < 128) == darkInk ? 1 : 0;
+    for (int x = 0; x < image.width(); ++x) dark += qGray(image.pixel(x, y)) < 128 ? 1 : 0;
   }
-  return count;
+  return dark;
 }
 
-}  // namespace
-
-int DarkPixels(const QImage& image) { return PixelsOnInksSide(image, Qt::black); }
-
 int TextInkShown(QWidget* widget) {
-  return PixelsOnInksSide(widget->grab().toImage(), widget->palette().color(QPalette::Text));
+  QImage shown = widget->grab().toImage();
+  if (qGray(widget->palette().color(QPalette::Text).rgb()) >= 128) shown.invertPixels();
+  return DarkPixels(shown);
 }
 
 int InkOfText(const QFont& font, const QString& text) {

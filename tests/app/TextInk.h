@@ -12,8 +12,7 @@ namespace orvel::testing {
 
 // The pixels darker than mid-grey: the ink of text on a light background.
 int DarkPixels(const QImage& image);
-// The pixels on the same side of mid-grey as the colour of the widget's text: its ink,
-// whether the colour scheme draws dark text on light or light text on dark.
+// The widget's ink: its dark pixels, or its light ones where its text colour is light.
 int TextInkShown(QWidget* widget);
 // The ink of text drawn black on white in font, on one line.
 int InkOfText(const QFont& font, const QString& text);
