@@ -11,7 +11,6 @@
 #include "cli/TesterTransfer.h"
 #include "store/IdListRows.h"
 #include "store/StoreSchema.h"
-#include "tables/FieldText.h"
 
 namespace orvel::cli {
 namespace {
@@ -37,12 +36,6 @@ std::optional<IdPairs> ListOnThisComputer(const CommandLine& line, const std::st
 // text, which shows as `shown` characters, and blanks to the ID column's width.
 std::string Column(const std::string& text, std::size_t shown) {
   return text + std::string(shown < kIdWidth ? kIdWidth - shown : 0, ' ');
-}
-
-std::string Quoted(const std::string& id) {
-  std::string quoted = "'";
-  quoted.append(Latin1ToUtf8(id)).append("'");
-  return quoted;
 }
 
 }  // namespace

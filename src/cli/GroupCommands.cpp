@@ -18,12 +18,6 @@ namespace {
 
 const IdListFieldNames kFields{kTrailerIdField, kVehicleIdField};
 
-std::string Quoted(const std::string& name) {
-  std::string quoted = "'";
-  quoted.append(Latin1ToUtf8(name)).append("'");
-  return quoted;
-}
-
 std::string RowCountText(const StoreFolders& folders, const GroupEntry& group) {
   TTable idList;
   idList.SetDatabaseName(folders.idLists.string());

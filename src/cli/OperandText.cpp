@@ -46,4 +46,10 @@ std::string CompanyNameOperand(const std::string& utf8) {
   return EightBitText(name);
 }
 
+std::string Quoted(const std::string& latin1) {
+  std::string quoted = "'";
+  quoted.append(Latin1ToUtf8(latin1)).append("'");
+  return quoted;
+}
+
 }  // namespace orvel::cli

@@ -16,4 +16,8 @@ std::string NewGroupNameOperand(const std::string& utf8);
 // rule; the length is left to the transfer's own check.
 std::string CompanyNameOperand(const std::string& utf8);
 
+// A group name or an ID in the program's 8-bit text as messages and listings show it: in
+// UTF-8, between single quotes, so that blanks at its ends can be seen.
+std::string Quoted(const std::string& latin1);
+
 }  // namespace orvel::cli

@@ -17,8 +17,6 @@
 namespace orvel {
 namespace {
 
-constexpr std::uint16_t kLastPort = 254;
-
 // The device setup class "Ports (COM & LPT)".
 const GUID kPortsClass = {0x4d36e978, 0xe325, 0x11ce, {0xbf, 0xc1, 0x08, 0x00, 0x2b, 0xe1, 0x03, 0x18}};
 
@@ -30,7 +28,7 @@ std::optional<std::uint16_t> ComNumberOf(const std::wstring& name) {
     if (name[at] < L'0' || name[at] > L'9' || number > 1000) return std::nullopt;
     number = number * 10 + static_cast<unsigned>(name[at] - L'0');
   }
-  if (number == 0 || number > kLastPort) return std::nullopt;
+  if (number == 0 || number > kLastComPort) return std::nullopt;
   return static_cast<std::uint16_t>(number);
 }
 
@@ -84,7 +82,7 @@ std::vector<PortReport> SystemPortReports() {
   AddDeviceNames(names);
   const PortDeviceMap devices = SystemPortDevices();
   std::vector<PortReport> reports;
-  for (std::uint16_t number = 1; number <= kLastPort; ++number) {
+  for (std::uint16_t number = 1; number <= kLastComPort; ++number) {
     const std::string path = *devices(number);
     const DeviceProbe probe = ProbePortDevice(path);
     const auto name = names.find(number);

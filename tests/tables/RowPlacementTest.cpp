@@ -9,7 +9,7 @@ namespace {
 
 constexpr std::int64_t kMax = std::numeric_limits<std::int64_t>::max();
 
-std::vector<StoredRow> Rows(std::vector<std::int64_t> rowids) {
+std::vector<StoredRow> RowsWithIds(std::vector<std::int64_t> rowids) {
   std::vector<StoredRow> rows;
   for (const std::int64_t rowid : rowids) rows.push_back({rowid, {}});
   return rows;
@@ -31,7 +31,7 @@ TEST(RowPlacement, NewRowLandsAtItsPositionInRowidOrder) {
       {{1, 2, 5, 6}, 1, 2, {2}},     // only the rows up to the next gap move
   };
   for (const auto& c : cases) {
-    const std::optional<RowPlacement> placement = PlaceRow(Rows(c.rowids), c.position);
+    const std::optional<RowPlacement> placement = PlaceRow(RowsWithIds(c.rowids), c.position);
     ASSERT_TRUE(placement.has_value());
     EXPECT_EQ(placement->rowid, c.rowid);
     EXPECT_EQ(placement->shiftedDescending, c.shifted);
@@ -39,9 +39,9 @@ TEST(RowPlacement, NewRowLandsAtItsPositionInRowidOrder) {
 }
 
 TEST(RowPlacement, NoRowidLeftGivesNothing) {
-  EXPECT_EQ(PlaceRow(Rows({1, kMax}), 2), std::nullopt);
-  EXPECT_EQ(PlaceRow(Rows({kMax - 2, kMax - 1, kMax}), 1), std::nullopt);
-  EXPECT_EQ(PlaceRow(Rows({1, kMax}), 1)->rowid, kMax - 1);
+  EXPECT_EQ(PlaceRow(RowsWithIds({1, kMax}), 2), std::nullopt);
+  EXPECT_EQ(PlaceRow(RowsWithIds({kMax - 2, kMax - 1, kMax}), 1), std::nullopt);
+  EXPECT_EQ(PlaceRow(RowsWithIds({1, kMax}), 1)->rowid, kMax - 1);
 }
 
 }  // namespace
