@@ -61,9 +61,9 @@ build_and_test() {
   cmake -S "$root" -B "$dir" -G Ninja -DORVEL_WERROR=ON "${configure[@]}"
   cmake --build "$dir" -j "$jobs"
   local summary="$dir/ctest-summary.txt"
-  # The tests wait on the line and the poll timer far more than they compute (the Release
-  # build's use a tenth of one processor), so twice as many run at once as there are
-  # processors.
+  # The tests wait on the line and the poll timer far more than they compute (all of the
+  # Release build's together use a tenth of one processor), so twice as many run at once as
+  # there are processors.
   (cd "$dir" && ctest --output-on-failure -j "$((jobs * 2))") | tee "$summary"
   count_passed "$summary"
 }

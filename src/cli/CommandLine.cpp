@@ -5,11 +5,11 @@
 #include <set>
 
 #include "cli/ExitStatus.h"
+#include "serial/PortDeviceMap.h"
 
 namespace orvel::cli {
 namespace {
 
-constexpr int kLastPortNumber = 254;
 constexpr int kLongestSearchSeconds = 24 * 60 * 60;
 
 struct CommandRule {

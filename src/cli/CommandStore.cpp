@@ -1,22 +1,13 @@
 #include "cli/CommandStore.h"
 
 #include "cli/ExitStatus.h"
+#include "cli/OperandText.h"
 #include "store/EnsureIdStore.h"
 #include "store/GroupManagement.h"
 #include "store/StoreSchema.h"
-#include "tables/FieldText.h"
 #include "tables/TableFileName.h"
 
 namespace orvel::cli {
-namespace {
-
-std::string Shown(const std::string& name) {
-  std::string shown = "'";
-  shown.append(Latin1ToUtf8(name)).append("'");
-  return shown;
-}
-
-}  // namespace
 
 CommandStore::CommandStore(const std::filesystem::path& topLevel) : folders_(StoreFoldersUnder(topLevel)) {
   groupTable_.DeclareField(kGroupNameField, kGroupNameWidth);
@@ -80,7 +71,7 @@ std::optional<GroupEntry> CommandStore::FindGroupIfAny(const std::string& name, 
     const GroupEntry& chosen = groups[*index - 1];
     if (chosen.name != name) {
       throw ECommandFailed(ExitStatus::BadInput, "The group at position " + std::to_string(*index) + " is " +
-                                                     Shown(chosen.name) + ", not " + Shown(name) +
+                                                     Quoted(chosen.name) + ", not " + Quoted(name) +
                                                      ". 'orvel-ids groups' lists the groups with their positions.");
     }
     return chosen;
@@ -95,7 +86,7 @@ std::optional<GroupEntry> CommandStore::FindGroupIfAny(const std::string& name, 
     for (const GroupEntry& group : named) {
       positions += (positions.empty() ? "" : ", ") + std::to_string(group.position);
     }
-    throw ECommandFailed(ExitStatus::BadInput, std::to_string(named.size()) + " groups are named " + Shown(name) +
+    throw ECommandFailed(ExitStatus::BadInput, std::to_string(named.size()) + " groups are named " + Quoted(name) +
                                                    " (positions " + positions +
                                                    " in the list). Choose one by its position with --index N.");
   }
@@ -105,7 +96,7 @@ std::optional<GroupEntry> CommandStore::FindGroupIfAny(const std::string& name, 
 GroupEntry CommandStore::FindGroup(const std::string& name, std::optional<int> index) {
   if (std::optional<GroupEntry> group = FindGroupIfAny(name, index)) return *group;
   throw ECommandFailed(ExitStatus::BadInput,
-                       "There is no group named " + Shown(name) + ". 'orvel-ids groups' lists the groups.");
+                       "There is no group named " + Quoted(name) + ". 'orvel-ids groups' lists the groups.");
 }
 
 std::filesystem::path CommandStore::IdListFile(const GroupEntry& group) const {
@@ -119,7 +110,7 @@ void CommandStore::DeleteGroup(const GroupEntry& group) {
 }
 
 void OpenIdList(TTable& idList, const StoreFolders& folders, const GroupEntry& group) {
-  InStore("Cannot open the ID list of group " + Shown(group.name), [&] {
+  InStore("Cannot open the ID list of group " + Quoted(group.name), [&] {
     idList.Close();
     idList.SetDatabaseName(folders.idLists.string());
     idList.SetTableName(group.tableName);

@@ -14,6 +14,7 @@
 #include "link/RequestLine.h"
 #include "link/TakeReply.h"
 #include "link/WireText.h"
+#include "serial/PortDeviceMap.h"
 #include "serial/PortErrors.h"
 
 namespace orvel {
@@ -25,7 +26,6 @@ constexpr std::size_t kAnswerOffset = 4;
 constexpr std::size_t kInstrumentDataLength = 64;
 constexpr std::uint8_t kTicksPerAnswerWindow = 10;
 constexpr std::uint8_t kResendsBeforeGivingUp = 2;
-constexpr std::uint8_t kLastPortNumber = 254;
 // The line counts as quiet after a fifth of a poll period without a byte: 20 ms, longer
 // than the pauses inside a frame that a USB serial adapter's latency makes.
 constexpr int kQuietParts = 5;

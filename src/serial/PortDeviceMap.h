@@ -17,8 +17,9 @@ using PortDeviceMap = std::function<std::optional<std::string>(std::uint16_t por
 // plugged in while the program runs is found by the next port search.
 PortDeviceMap SystemPortDevices();
 
-// On Windows port n is COMn; the port search and the port listing go up to COM254.
-inline constexpr std::uint16_t kLastComPort = 254;
+// The port search tries ports 1 to 254; on Windows, where port n is COMn, the port
+// listing goes as far.
+inline constexpr std::uint16_t kLastPortNumber = 254;
 
 // Whether the ttyS device of that name has a UART behind it.
 using UartCheck = std::function<bool(const std::string& deviceName)>;

@@ -28,7 +28,7 @@ std::optional<std::uint16_t> ComNumberOf(const std::wstring& name) {
     if (name[at] < L'0' || name[at] > L'9' || number > 1000) return std::nullopt;
     number = number * 10 + static_cast<unsigned>(name[at] - L'0');
   }
-  if (number == 0 || number > kLastComPort) return std::nullopt;
+  if (number == 0 || number > kLastPortNumber) return std::nullopt;
   return static_cast<std::uint16_t>(number);
 }
 
@@ -82,7 +82,7 @@ std::vector<PortReport> SystemPortReports() {
   AddDeviceNames(names);
   const PortDeviceMap devices = SystemPortDevices();
   std::vector<PortReport> reports;
-  for (std::uint16_t number = 1; number <= kLastComPort; ++number) {
+  for (std::uint16_t number = 1; number <= kLastPortNumber; ++number) {
     const std::string path = *devices(number);
     const DeviceProbe probe = ProbePortDevice(path);
     const auto name = names.find(number);

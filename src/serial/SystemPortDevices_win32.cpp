@@ -8,7 +8,7 @@ namespace orvel {
 // namespace, whether or not a device stands behind it; opening it tells.
 PortDeviceMap SystemPortDevices() {
   return [](std::uint16_t port) -> std::optional<std::string> {
-    if (port == 0 || port > kLastComPort) {
+    if (port == 0 || port > kLastPortNumber) {
       return std::nullopt;
     }
     return "\\\\.\\COM" + std::to_string(port);
